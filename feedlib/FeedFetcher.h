@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "Exception.h"
+
+namespace vantle {
+
+// Raised when a link cannot be fetched; the message names the link and the cause.
+class EFetchError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Called while a document arrives: bytes so far and the total (0 when unknown).
+using TProgressCallback = std::function<void(uint64_t received, uint64_t total)>;
+
+// Receives the document's bytes in order, chunk by chunk.
+using TChunkSink = std::function<void(const char* data, size_t size)>;
+
+// Limits that protect the reader from slow or hostile servers.
+struct TFetchOptions {
+  long ConnectTimeoutSeconds = 15;
+  long TimeoutSeconds = 60;
+  long MaxRedirects = 10;
+  uint64_t MaxDocumentSize = 64ull * 1024 * 1024;
+};
+
+// Fetches a link: http:// and https:// through libcurl, file:// URLs and plain paths
+// from disk; any other scheme fails. Synchronous; raises EFetchError on failure.
+class TFeedFetcher {
+ public:
+  explicit TFeedFetcher(TFetchOptions options = {}) : FOptions(options) {}
+  // Streams the document behind `link` into `sink`, reporting progress when set.
+  void Fetch(const std::string& link, const TChunkSink& sink,
+             const TProgressCallback& progress = {}) const;
+
+  // True when `link` is an http:// or https:// address (scheme compared without case).
+  static bool IsWebAddress(std::string_view link);
+
+ private:
+  void FetchWeb(const std::string& link, const TChunkSink& sink,
+                const TProgressCallback& progress) const;
+  void FetchFile(const std::string& link, const std::string& path, const TChunkSink& sink,
+                 const TProgressCallback& progress) const;
+
+  TFetchOptions FOptions;
+};
+
+}  // namespace vantle

@@ -1,0 +1,7 @@
+#include "SimpleParserAtom.h"
+
+namespace vantle {
+
+void TSimpleParserAtom::Parse() {}
+
+}  // namespace vantle

@@ -1,0 +1,7 @@
+#include "SimpleParserRDF.h"
+
+namespace vantle {
+
+void TSimpleParserRDF::Parse() {}
+
+}  // namespace vantle

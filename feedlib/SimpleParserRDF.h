@@ -1,0 +1,14 @@
+#pragma once
+
+#include "SimpleParserBase.h"
+
+namespace vantle {
+
+// Parses an RSS 1.0 (RDF) document into the feed model.
+class TSimpleParserRDF : public TSimpleParserBase {
+ public:
+  using TSimpleParserBase::TSimpleParserBase;
+  void Parse() override;
+};
+
+}  // namespace vantle

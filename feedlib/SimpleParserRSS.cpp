@@ -1,0 +1,7 @@
+#include "SimpleParserRSS.h"
+
+namespace vantle {
+
+void TSimpleParserRSS::Parse() {}
+
+}  // namespace vantle

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Exception.h"
+#include "FeedFetcher.h"
+#include "Variant.h"
+
+struct _xmlNode;
+struct _xmlDoc;
+
+namespace vantle {
+
+// Raised by the document layer: blank file names, documents that are not well-formed,
+// element content that is not one text node, missing nodes.
+class EXMLDocError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Document options (a set of flags).
+enum TXMLDocOption : unsigned {
+  doNodeAutoCreate = 1u << 0,  // Nodes[Name] appends a missing element instead of raising
+  doAttrNull = 1u << 1,        // Attributes[Name] is Null for an absent attribute
+  doAutoPrefix = 1u << 2,
+  doNamespaceDecl = 1u << 3,
+};
+using TXMLDocOptions = unsigned;
+
+// Parse options (a set of flags). External resources are never loaded, whatever is set.
+enum TParseOption : unsigned {
+  poResolveExternals = 1u << 0,
+  poValidateOnParse = 1u << 1,
+  poPreserveWhiteSpace = 1u << 2,  // keep whitespace-only text nodes
+  poAsyncLoad = 1u << 3,
+};
+using TParseOptions = unsigned;
+
+enum class TNodeType { ntElement, ntAttribute, ntText, ntCData, ntComment, ntProcessingInstr,
+                       ntOther };
+
+class IXMLNodeList;
+class TXMLDocument;
+
+// A node of a loaded document. Owned by the document; valid until the document is
+// reloaded, made inactive or destroyed.
+class IXMLNode {
+ public:
+  IXMLNode(const IXMLNode&) = delete;
+  IXMLNode& operator=(const IXMLNode&) = delete;
+  ~IXMLNode();
+
+  // The kind of node.
+  TNodeType NodeType() const { return FType; }
+  // The qualified name as written ("rdf:RDF"); "#text", "#cdata-section", "#comment" for
+  // character nodes, the target for a processing instruction.
+  const std::string& NodeName() const { return FName; }
+  // The name without its prefix; empty for character nodes.
+  std::string_view LocalName() const;
+  // The namespace URI of an element or attribute; empty when it has none.
+  std::string_view NamespaceURI() const;
+  // Element: the text of its single text or CDATA child, Null when it has no content,
+  // raises "Element does not contain a single text node" for any other content.
+  // Other nodes: their text. Empty text is Null.
+  TVariant NodeValue() const;
+  // The text of the attribute `name` (possibly empty); Null when absent (doAttrNull).
+  TVariant Attributes(std::string_view name) const;
+  // The child nodes in document order (whitespace-only text dropped unless preserved).
+  IXMLNodeList& ChildNodes();
+  // The attributes of an element in document order; empty for other nodes.
+  IXMLNodeList& AttributeNodes();
+
+ private:
+  friend class TXMLDocument;
+  friend class IXMLNodeList;
+  IXMLNode(TXMLDocument& document, void* node, TNodeType type);
+
+  TXMLDocument& FDocument;
+  void* FNode;  // xmlNode* or xmlAttr*
+  TNodeType FType;
+  std::string FName;
+  std::unique_ptr<IXMLNodeList> FChildren;
+  std::unique_ptr<IXMLNodeList> FAttributes;
+};
+
+// An ordered list of nodes: the children or the attributes of one node. Index access is O(1).
+class IXMLNodeList {
+ public:
+  IXMLNodeList(const IXMLNodeList&) = delete;
+  IXMLNodeList& operator=(const IXMLNodeList&) = delete;
+
+  // The number of nodes.
+  int Count() const { return static_cast<int>(FNodes.size()); }
+  // The node at 0-based `index`; raises "List index out of bounds (%d)" outside the list.
+  IXMLNode& Nodes(int index) const;
+  // The first node matching `name`; when none matches, a new empty element (or attribute)
+  // of that name is appended and returned (doNodeAutoCreate), else EXMLDocError.
+  IXMLNode& Nodes(std::string_view name);
+  // The first node matching `name`, or nullptr. A node matches when its qualified or local
+  // name equals `name` and the list's namespace is empty or equals the node's (without case).
+  IXMLNode* FindNode(std::string_view name) const;
+
+ private:
+  friend class IXMLNode;
+  IXMLNodeList(IXMLNode& owner, bool attributes);
+  bool Matches(const IXMLNode& node, std::string_view name) const;
+
+  IXMLNode& FOwner;
+  bool FAttributes;
+  std::string FNamespace;  // the owner's namespace for child lists, empty for attributes
+  std::vector<IXMLNode*> FNodes;
+};
+
+// An XML document that fetches and parses a link, the file or web address it names.
+// Parsing never loads a DTD or an external entity and bounds entity expansion.
+class TXMLDocument {
+ public:
+  TXMLDocument();
+  TXMLDocument(const TXMLDocument&) = delete;
+  TXMLDocument& operator=(const TXMLDocument&) = delete;
+  ~TXMLDocument();
+
+  std::string DOMVendor = "libxml2";
+  TXMLDocOptions Options = doNodeAutoCreate | doAttrNull | doAutoPrefix | doNamespaceDecl;
+  TParseOptions ParseOptions = 0;
+  TFetchOptions FetchOptions;
+  TProgressCallback OnProgress;  // called while a link is fetched
+
+  // Whether the document is active; making it inactive discards the content.
+  bool Active() const { return FActive; }
+  void SetActive(bool active);
+
+  // Fetches and parses `name` (a web address, a file:// URL or a file path), replacing the
+  // content. Raises "FileName cannot be blank" for an empty name, EFetchError when the link
+  // cannot be fetched and EXMLDocError when the document is not well-formed.
+  void LoadFromFile(const std::string& name);
+  // Parses `size` bytes at `data` as a document, replacing the content; `name` names the
+  // source in error messages.
+  void LoadFromData(const char* data, size_t size, const std::string& name = "data");
+
+  // True when a document is loaded.
+  bool IsLoaded() const { return FDoc != nullptr; }
+  // The root element; raises EXMLDocError when no document is loaded.
+  IXMLNode& DocumentElement();
+
+ private:
+  friend class IXMLNode;
+  friend class IXMLNodeList;
+  class TPushParser;
+
+  void Clear();
+  void Adopt(_xmlDoc* doc);
+  IXMLNode& Wrap(void* node, TNodeType type);
+
+  bool FActive = false;
+  _xmlDoc* FDoc = nullptr;
+  std::vector<std::unique_ptr<IXMLNode>> FNodes;  // every wrapper handed out
+  IXMLNode* FRoot = nullptr;
+};
+
+}  // namespace vantle

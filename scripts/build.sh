@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds Vantle into build/ (or $VANTLE_BUILD_DIR).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VANTLE_BUILD_DIR:-$root/build}
+"$root/scripts/setup-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${VANTLE_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"

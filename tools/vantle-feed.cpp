@@ -1,0 +1,37 @@
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+
+namespace vantle::tool {
+
+const char* UsageText() {
+  return "usage: vantle-feed show LINK...\n"
+         "       vantle-feed render [--style NewsPaper|List|N] [--out FILE] LINK\n"
+         "       vantle-feed group FILE\n";
+}
+
+}  // namespace vantle::tool
+
+int main(int argc, char** argv) {
+  using namespace vantle::tool;
+  if (argc < 2) {
+    std::cerr << UsageText();
+    return 2;
+  }
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    if (command == "show") return RunShow(args);
+    if (command == "render") return RunRender(args);
+    if (command == "group") return RunGroup(args);
+  } catch (const std::exception& e) {
+    std::cerr << "vantle-feed: " << e.what() << '\n';
+    return 1;
+  }
+  std::cerr << UsageText();
+  return 2;
+}

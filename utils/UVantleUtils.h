@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantle {
+
+// The characters a group name may not hold: \ / : * ? " < space > |
+inline constexpr std::string_view InvalidNameChars = "\\/:*?\"< >|";
+
+// The directory the generated page is written to, with its trailing separator: $TMPDIR when
+// set, else a private directory of this user under the system's temporary directory
+// (created with mode 0700 and checked to be owned by the user).
+std::string TempDirectory();
+
+// `text` without the characters of InvalidNameChars.
+std::string StripNameChars(std::string_view text);
+
+// Appends to `list` the full path of every entry of `directory` whose name ends with
+// `extension`, in the order the file system lists them. An error ends the listing silently.
+void ListFiles(std::vector<std::string>& list, const std::string& directory,
+               std::string_view extension);
+
+// `path` trimmed of blanks and control characters, with a trailing "/" when not empty.
+std::string WithTrailingBackslash(std::string_view path);
+
+}  // namespace vantle

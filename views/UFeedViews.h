@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantle {
+
+class TSimpleRSS;
+
+// What the views need of a browser: show the local file at a full file-system path.
+class IWebBrowser {
+ public:
+  virtual ~IWebBrowser() = default;
+  // Starts showing the file at `path` (a plain path, not a file URL); returns at once.
+  virtual void Navigate(const std::string& path) = 0;
+};
+
+// The view styles, by index: 0 "NewsPaper", 1 "List".
+inline constexpr std::array<std::string_view, 2> ViewStyleNames = {"NewsPaper", "List"};
+
+// The name of the generated page in the temporary directory.
+inline constexpr std::string_view PageFileName = "vantle_tmp.htm";
+
+// Renders what `reader` holds in `style` (0 NewsPaper, 1 List, other values an empty page)
+// into TempDirectory() + "vantle_tmp.htm" and asks `browser` to show it.
+void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style);
+
+}  // namespace vantle
