@@ -12,3 +12,10 @@ if(VANTLE_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(vantle_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VANTLE_FUZZ)
+  # Coverage feedback for libFuzzer in every library; the fuzz targets link its main.
+  target_compile_options(vantle_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(vantle_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -14,9 +14,13 @@ using TDateTime = double;
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 // True when hour 0..23, minute 0..59, second 0..59 and millisecond 0..999 form a time.
 bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime& result);
-// Splits a date-time into its calendar fields; the milliseconds are rounded.
+// Splits a date-time into its calendar fields; the milliseconds are rounded. Raises
+// vantle::Exception for a value outside years 1..9999 or not a number.
 void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& minute,
                     int& second, int& millisecond);
+// The date plus the time of day; before day 0 the time is added to the day's absolute value,
+// so that the result decodes to that day and time.
+TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 // The local date and time now, to the millisecond.
 TDateTime Now();
 

@@ -9,6 +9,10 @@ class TSimpleParserRDF : public TSimpleParserBase {
  public:
   using TSimpleParserBase::TSimpleParserBase;
   void Parse() override;
+
+ private:
+  // Reads the title, link and description of the channel element itself.
+  void ReadChannel(IXMLNode& channel);
 };
 
 }  // namespace vantle

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "RFC822DateTime.h"
 
@@ -37,15 +38,16 @@ class TOwnedCollection {
   TOwnedCollection& operator=(const TOwnedCollection&) = delete;
 
   // Appends a new item with all defaults and returns it.
-  TItem& Add() { return FItems.emplace_back(); }
+  TItem& Add() { return *FItems.emplace_back(std::make_unique<TItem>()); }
   // The number of items.
   int Count() const { return static_cast<int>(FItems.size()); }
   // The item at 0-based `index` (unchecked outside 0..Count()-1).
-  TItem& Items(int index) { return FItems[static_cast<size_t>(index)]; }
-  const TItem& Items(int index) const { return FItems[static_cast<size_t>(index)]; }
+  TItem& Items(int index) { return *FItems[static_cast<size_t>(index)]; }
+  const TItem& Items(int index) const { return *FItems[static_cast<size_t>(index)]; }
 
  private:
-  std::deque<TItem> FItems;
+  // Items live apart so that references survive growth; an empty collection allocates nothing.
+  std::vector<std::unique_ptr<TItem>> FItems;
 };
 
 // Returns `text` when it holds more than blanks and control characters, else `placeholder`.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Exception.h"
@@ -58,7 +59,7 @@ class IXMLNode {
   TNodeType NodeType() const { return FType; }
   // The qualified name as written ("rdf:RDF"); "#text", "#cdata-section", "#comment" for
   // character nodes, the target for a processing instruction.
-  const std::string& NodeName() const { return FName; }
+  const std::string& NodeName() const { return *FName; }
   // The name without its prefix; empty for character nodes.
   std::string_view LocalName() const;
   // The namespace URI of an element or attribute; empty when it has none.
@@ -67,7 +68,8 @@ class IXMLNode {
   // raises "Element does not contain a single text node" for any other content.
   // Other nodes: their text. Empty text is Null.
   TVariant NodeValue() const;
-  // The text of the attribute `name` (possibly empty); Null when absent (doAttrNull).
+  // The text of the attribute whose qualified name is `name` (possibly empty); Null when
+  // absent (doAttrNull), else empty.
   TVariant Attributes(std::string_view name) const;
   // The child nodes in document order (whitespace-only text dropped unless preserved).
   IXMLNodeList& ChildNodes();
@@ -77,14 +79,16 @@ class IXMLNode {
  private:
   friend class TXMLDocument;
   friend class IXMLNodeList;
-  IXMLNode(TXMLDocument& document, void* node, TNodeType type);
+  IXMLNode(TXMLDocument& document, void* node, TNodeType type, const std::string& name);
+  // Links `child` (a new xmlNode) under this element and into the child list when built.
+  IXMLNode* AppendChild(void* child);
 
   TXMLDocument& FDocument;
   void* FNode;  // xmlNode* or xmlAttr*
   TNodeType FType;
-  std::string FName;
-  std::unique_ptr<IXMLNodeList> FChildren;
-  std::unique_ptr<IXMLNodeList> FAttributes;
+  const std::string* FName;           // kept by the document, shared by equal names
+  IXMLNodeList* FChildren = nullptr;  // made on first use; the document owns both lists
+  IXMLNodeList* FAttributes = nullptr;
 };
 
 // An ordered list of nodes: the children or the attributes of one node. Index access is O(1).
@@ -97,6 +101,8 @@ class IXMLNodeList {
   int Count() const { return static_cast<int>(FNodes.size()); }
   // The node at 0-based `index`; raises "List index out of bounds (%d)" outside the list.
   IXMLNode& Nodes(int index) const;
+  // The same for a list that is not const, so that Nodes(0) is not taken for a name.
+  IXMLNode& Nodes(int index) { return std::as_const(*this).Nodes(index); }
   // The first node matching `name`; when none matches, a new empty element (or attribute)
   // of that name is appended and returned (doNodeAutoCreate), else EXMLDocError.
   IXMLNode& Nodes(std::string_view name);
@@ -106,12 +112,13 @@ class IXMLNodeList {
 
  private:
   friend class IXMLNode;
+  friend class TXMLDocument;
   IXMLNodeList(IXMLNode& owner, bool attributes);
   bool Matches(const IXMLNode& node, std::string_view name) const;
 
   IXMLNode& FOwner;
   bool FAttributes;
-  std::string FNamespace;  // the owner's namespace for child lists, empty for attributes
+  std::string_view FNamespace;  // the owner's namespace for child lists, empty for attributes
   std::vector<IXMLNode*> FNodes;
 };
 
@@ -151,14 +158,19 @@ class TXMLDocument {
   friend class IXMLNode;
   friend class IXMLNodeList;
   class TPushParser;
+  struct TArena;
 
   void Clear();
   void Adopt(_xmlDoc* doc);
   IXMLNode& Wrap(void* node, TNodeType type);
+  IXMLNodeList& NewList(IXMLNode& owner, bool attributes);
+  const std::string& NameOf(const void* node, TNodeType type);
+  const std::string& KeepName(std::string_view name);
 
   bool FActive = false;
+  bool FKeepWhiteSpace = false;  // poPreserveWhiteSpace as it was at the load
   _xmlDoc* FDoc = nullptr;
-  std::vector<std::unique_ptr<IXMLNode>> FNodes;  // every wrapper handed out
+  std::unique_ptr<TArena> FArena;  // every wrapper and list handed out
   IXMLNode* FRoot = nullptr;
 };
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMimeData;
 class QWidget;
 
 namespace vantle {
@@ -32,6 +33,9 @@ class TURLDropTarget : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Takes the drop's text, or its first URL when it carries URLs only.
+  void TakeText(const QMimeData& data);
+
   QString FDroppedURL;
 };
 

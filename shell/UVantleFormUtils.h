@@ -1,5 +1,8 @@
 #pragma once
 
+class QColor;
+class QLabel;
+class QString;
 class QWidget;
 
 namespace vantle {
@@ -14,5 +17,12 @@ void LockFormSize(QWidget& form);
 void UnlockFormSize(QWidget& form);
 // Makes every tab of the page control invisible; the active page stays shown.
 void HideTabs(TPageControlEx& pageControl);
+
+// Asks `question` with Yes and Cancel; true only when the user answered Yes.
+bool ConfirmYes(QWidget* parent, const QString& question);
+// Shows `text` in a modal information box titled with the application's name.
+void ShowInformation(QWidget* parent, const QString& text);
+// Shows `text` in `label` in `colour`.
+void ShowLabelMessage(QLabel& label, const QString& text, const QColor& colour);
 
 }  // namespace vantle

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class QColor;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,10 @@ class TfrmAddFeed : public QDialog {
   QPushButton* btnOK;
 
  private:
+  QWidget* CreateLinkBand();
+  QWidget* CreateTitleBand();
+  QWidget* CreateButtonBand();
+  void Expand();
   void btnTestClick();
   void edTitleChange();
   void btnOKClick();
@@ -51,6 +56,7 @@ class TfrmAddFeed : public QDialog {
   void btnDeleteClick();
   void ShowMessage(const QString& text, const QColor& colour);
 
+  QWidget* FTitleBand = nullptr;
   QString FFeedLink;
   QString FFeedTitle;
 };

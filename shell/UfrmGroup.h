@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QComboBox;
 class QLabel;
@@ -8,6 +9,10 @@ class QLineEdit;
 class QPushButton;
 
 namespace vantle {
+
+// True when `name` can name a group file: it holds no character of InvalidNameChars and is
+// not made of dots only.
+bool IsValidGroupName(const QString& name);
 
 // The Edit Group dialog: renames the group at GroupIndex of GroupList, or deletes it
 // (result mrDelete from UfrmAddFeed.h).
@@ -31,6 +36,10 @@ class TfrmGroup : public QDialog {
  private:
   void Button2Click();
   void Button3Click();
+  // The position of the entry of GroupList equal to `name` ignoring case, or -1.
+  int FindGroup(const QString& name) const;
+  // The name the group has now.
+  QString OldName() const;
 };
 
 }  // namespace vantle

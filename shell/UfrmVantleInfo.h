@@ -4,10 +4,18 @@
 #include <QString>
 
 class QLabel;
+class QVBoxLayout;
 
 namespace vantle {
 
 class TLinkLabel;
+
+// The publisher's web site shown and opened by the information window.
+inline constexpr char VantleWebsite[] = "https://vantle.example.org";
+// The publisher's address for comments and suggestions.
+inline constexpr char VantleEmail[] = "feedback@vantle.example.org";
+// The user guide's file name, beside the executable.
+inline constexpr char UserGuideFileName[] = "Vantle_UserGuide.pdf";
 
 // The information window: version, web site, e-mail address and the user guide.
 class TfrmVantleInfo : public QDialog {
@@ -26,6 +34,13 @@ class TfrmVantleInfo : public QDialog {
   // The guide's path; the executable's directory + "Vantle_UserGuide.pdf" unless a test
   // points it elsewhere.
   QString GuidePath;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void AddHeader(QVBoxLayout& layout);
+  void AddDetails(QVBoxLayout& layout);
 };
 
 }  // namespace vantle

@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <string>
 
-#include "UFeedViews.h"
 #include "Exception.h"
+#include "UFeedViews.h"
 
 class QWebEngineView;
 class QWebEngineProfile;
@@ -44,14 +46,25 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   QString LocationURL() const;
   // The view, for tests and for the window's drop handling.
   QWebEngineView* View() const { return FView; }
+  // The browser windows opened for "_blank" links that are still open.
+  QList<QWidget*> PopupWindows() const;
 
   // Browser events, mapped from the view's load signals.
   std::function<void(int progress, int progressMax)> OnProgressChange;
   std::function<void()> OnDownloadBegin;
   std::function<void()> OnDownloadComplete;
 
+ signals:
+  // A navigation of this browser or of one of its windows was refused.
+  void navigationRefused(const QUrl& url);
+
  private:
+  friend class TBrowserView;
+  QWebEngineView* OpenPopupWindow();
+
+  QWebEngineProfile* FProfile;
   QWebEngineView* FView;
+  QList<QPointer<QWidget>> FPopups;
 };
 
 }  // namespace vantle

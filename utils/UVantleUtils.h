@@ -14,6 +14,10 @@ inline constexpr std::string_view InvalidNameChars = "\\/:*?\"< >|";
 // (created with mode 0700 and checked to be owned by the user).
 std::string TempDirectory();
 
+// `parent`/vantle-<uid>/, created with mode 0700 when missing and made 0700 when looser;
+// raises when it is a symbolic link, not a directory or owned by another user.
+std::string PrivateTempDirectory(const std::string& parent);
+
 // `text` without the characters of InvalidNameChars.
 std::string StripNameChars(std::string_view text);
 

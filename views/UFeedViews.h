@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantle {
 
@@ -26,5 +27,19 @@ inline constexpr std::string_view PageFileName = "vantle_tmp.htm";
 // Renders what `reader` holds in `style` (0 NewsPaper, 1 List, other values an empty page)
 // into TempDirectory() + "vantle_tmp.htm" and asks `browser` to show it.
 void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style);
+
+// As above, with the page written to `path` instead of the temporary directory.
+void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style,
+                  const std::string& path);
+
+// TempDirectory() + "vantle_tmp.htm".
+std::string PagePath();
+
+// Deletes what is at `path` (a failed delete is ignored), then writes it with WritePageFile.
+void ReplacePageFile(const std::string& path, const std::vector<std::string>& lines);
+
+// Creates or truncates `path` with mode 0600, never through a symbolic link, and writes every
+// line followed by CR LF; raises naming the path and the reason.
+void WritePageFile(const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace vantle

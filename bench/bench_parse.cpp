@@ -1,0 +1,246 @@
+// Loads generated RSS 2.0, RDF and Atom feeds through TSimpleRSS::LoadFromLink and prints
+// items/s, MB/s and peak memory next to libxml2's bare DOM parse of the same file. Each
+// measurement runs in a fresh process so that its peak memory is its own.
+//
+//   bench_parse            generate the feeds in a temporary folder and print the table
+//   bench_parse --keep     the same, keeping the folder
+
+#include <libxml/parser.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SimpleRSS.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vantle::TSimpleRSS;
+
+enum class TFormat { RSS, RDF, Atom };
+
+const char* NameOf(TFormat format) {
+  switch (format) {
+    case TFormat::RSS:
+      return "RSS 2.0";
+    case TFormat::RDF:
+      return "RDF";
+    case TFormat::Atom:
+      break;
+  }
+  return "Atom";
+}
+
+// Deterministic filler text so that every run generates the same bytes.
+class TWords {
+ public:
+  std::string Next(int count) {
+    static constexpr std::string_view Words[] = {
+        "harbour", "tide",    "lantern", "gull",  "ferry",   "pier",   "fog",     "signal",
+        "rope",    "keel",    "anchor",  "chart", "beacon",  "swell",  "dune",    "pebble",
+        "current", "sail",    "mast",    "crew",  "north",   "squall", "reef",    "drift",
+        "compass", "horizon", "shanty",  "buoy",  "estuary", "brine",  "netting", "lighthouse"};
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+      FState = FState * 6364136223846793005ull + 1442695040888963407ull;
+      if (i > 0) text += ' ';
+      text += Words[(FState >> 33) % std::size(Words)];
+    }
+    return text;
+  }
+
+ private:
+  unsigned long long FState = 42;
+};
+
+std::string Description(TWords& words) {
+  return "&lt;p&gt;" + words.Next(16) + " &lt;b&gt;" + words.Next(3) + "&lt;/b&gt; " +
+         words.Next(12) + ".&lt;/p&gt;&lt;p&gt;&lt;img src=\"https://example.org/img/" +
+         words.Next(1) + ".jpg\" alt=\"" + words.Next(3) + "\"&gt;&lt;/p&gt;";
+}
+
+void WriteRSSItem(std::ostream& out, int i, TWords& words) {
+  out << "<item><title>" << words.Next(6) << "</title>\n<link>https://example.org/posts/" << i
+      << "</link>\n<description>" << Description(words) << "</description>\n"
+      << "<author>writer" << i % 17 << "@example.org (Writer " << i % 17 << ")</author>\n"
+      << "<category domain=\"https://example.org/tags\">" << words.Next(1) << "</category>"
+      << "<category>" << words.Next(2) << "</category>\n"
+      << "<comments>https://example.org/posts/" << i << "#comments</comments>\n"
+      << "<enclosure url=\"https://example.org/audio/" << i << ".mp3\" length=\""
+      << 1000000 + i * 37 << "\" type=\"audio/mpeg\"/>\n"
+      << "<guid isPermaLink=\"false\">tag:example.org,2024:" << i << "</guid>\n"
+      << "<pubDate>Sat, 06 Apr 2024 " << 10 + i % 12 << ":" << 10 + i % 50
+      << ":30 GMT</pubDate></item>\n";
+}
+
+void WriteRDFItem(std::ostream& out, int i, TWords& words) {
+  out << "<item rdf:about=\"https://example.org/posts/" << i << "\"><title>" << words.Next(6)
+      << "</title>\n<link>https://example.org/posts/" << i << "</link>\n<description>"
+      << Description(words) << "</description>\n<dc:creator>Writer " << i % 17
+      << "</dc:creator><dc:subject>" << words.Next(2) << "</dc:subject>\n"
+      << "<dc:date>2024-04-06T" << 10 + i % 12 << ":" << 10 + i % 50
+      << ":30+02:00</dc:date>\n<content:encoded><![CDATA[<p>" << words.Next(30)
+      << "</p>]]></content:encoded></item>\n";
+}
+
+void WriteAtomEntry(std::ostream& out, int i, TWords& words) {
+  out << "<entry><title>" << words.Next(6) << "</title>\n"
+      << "<link rel=\"alternate\" type=\"text/html\" href=\"https://example.org/posts/" << i
+      << "\"/>\n<id>tag:example.org,2024:" << i << "</id>\n<issued>2024-04-06T10:00:00Z</issued>"
+      << "<modified>2024-04-06T" << 10 + i % 12 << ":" << 10 + i % 50 << ":30Z</modified>\n"
+      << "<author><name>Writer " << i % 17 << "</name><email>writer" << i % 17
+      << "@example.org</email></author>\n<summary>" << words.Next(12) << "</summary>\n"
+      << "<content type=\"text/html\" mode=\"escaped\">" << Description(words)
+      << "</content></entry>\n";
+}
+
+void WriteFeed(const fs::path& path, TFormat format, int items) {
+  std::ofstream out(path, std::ios::binary);
+  TWords words;
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  switch (format) {
+    case TFormat::RSS:
+      out << "<rss version=\"2.0\"><channel><title>Bench feed</title>"
+             "<link>https://example.org/</link><description>Generated</description>"
+             "<language>en-us</language><ttl>60</ttl>\n";
+      for (int i = 0; i < items; ++i) WriteRSSItem(out, i, words);
+      out << "</channel></rss>\n";
+      break;
+    case TFormat::RDF:
+      out << "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+             "xmlns=\"http://purl.org/rss/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+             "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\">\n"
+             "<channel rdf:about=\"https://example.org/\"><title>Bench feed</title>"
+             "<link>https://example.org/</link><description>Generated</description></channel>\n";
+      for (int i = 0; i < items; ++i) WriteRDFItem(out, i, words);
+      out << "</rdf:RDF>\n";
+      break;
+    case TFormat::Atom:
+      out << "<feed version=\"0.3\" xmlns=\"http://purl.org/atom/ns#\"><title>Bench feed</title>"
+             "<link rel=\"alternate\" href=\"https://example.org/\"/><tagline>Generated</tagline>"
+             "<modified>2024-04-06T10:00:00Z</modified>\n";
+      for (int i = 0; i < items; ++i) WriteAtomEntry(out, i, words);
+      out << "</feed>\n";
+      break;
+  }
+}
+
+long PeakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// The options the document layer gives libxml2.
+constexpr int kLibxmlOptions =
+    XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+
+// One parse or load of `file`; returns the item count (0 for libxml2 alone).
+int RunOnce(std::string_view what, const std::string& file) {
+  if (what == "libxml2") {
+    xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, kLibxmlOptions);
+    if (doc == nullptr) throw std::runtime_error("libxml2 could not parse " + file);
+    xmlFreeDoc(doc);
+    return 0;
+  }
+  TSimpleRSS rss;
+  rss.LoadFromLink(file);
+  return rss.Items().Count();
+}
+
+// Child mode: the best time of several runs, then the peak and the idle memory.
+int Measure(std::string_view what, const std::string& file) {
+  xmlInitParser();
+  const long idle = PeakKilobytes();
+  double best = 1e30;
+  int items = 0;
+  double spent = 0;
+  for (int run = 0; run < 10 && (run < 3 || spent < 2.0); ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    items = RunOnce(what, file);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best = std::min(best, seconds);
+    spent += seconds;
+  }
+  std::printf("%.6f %ld %ld %d\n", best, PeakKilobytes(), idle, items);
+  return 0;
+}
+
+struct TResult {
+  double Seconds = 0;
+  long PeakKB = 0;
+  long IdleKB = 0;
+  int Items = 0;
+};
+
+TResult MeasureInChild(const std::string& self, std::string_view what, const fs::path& file) {
+  const std::string command =
+      "'" + self + "' --measure " + std::string(what) + " '" + file.string() + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+  TResult result;
+  const int read = std::fscanf(pipe, "%lf %ld %ld %d", &result.Seconds, &result.PeakKB,
+                               &result.IdleKB, &result.Items);
+  if (pclose(pipe) != 0 || read != 4) throw std::runtime_error("failed: " + command);
+  return result;
+}
+
+std::string SelfPath() {
+  std::error_code error;
+  fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (error) throw std::runtime_error("cannot find this program: " + error.message());
+  return self.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc == 4 && std::string_view(argv[1]) == "--measure") return Measure(argv[2], argv[3]);
+    const bool keep = argc == 2 && std::string_view(argv[1]) == "--keep";
+    const std::string self = SelfPath();
+    char pattern[] = "/tmp/vantle-bench-parse-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+    const fs::path dir = pattern;
+
+    std::printf("%-8s %6s %8s %10s %10s %6s %10s %8s %9s %7s\n", "format", "items", "MB",
+                "libxml2 s", "load s", "ratio", "items/s", "MB/s", "peak MB", "x file");
+    for (TFormat format : {TFormat::RSS, TFormat::RDF, TFormat::Atom}) {
+      for (int items : {200, 2000, 20000}) {
+        const fs::path file =
+            dir / (std::string(NameOf(format)).substr(0, 3) + std::to_string(items) + ".xml");
+        WriteFeed(file, format, items);
+        const double megabytes = static_cast<double>(fs::file_size(file)) / 1e6;
+        const TResult bare = MeasureInChild(self, "libxml2", file);
+        const TResult load = MeasureInChild(self, "vantle", file);
+        if (load.Items != items) throw std::runtime_error("wrong item count in " + file.string());
+        const double peakMB = static_cast<double>(load.PeakKB - load.IdleKB) * 1024 / 1e6;
+        std::printf("%-8s %6d %8.2f %10.4f %10.4f %6.2f %10.0f %8.1f %9.1f %7.2f\n", NameOf(format),
+                    items, megabytes, bare.Seconds, load.Seconds, load.Seconds / bare.Seconds,
+                    items / load.Seconds, megabytes / load.Seconds, peakMB, peakMB / megabytes);
+        const double barePeakMB = static_cast<double>(bare.PeakKB - bare.IdleKB) * 1024 / 1e6;
+        std::printf("%-8s %6s %8s %10s %10s %6s %10s %8s %9.1f %7.2f  (libxml2 alone)\n", "", "",
+                    "", "", "", "", "", "", barePeakMB, barePeakMB / megabytes);
+      }
+    }
+    if (keep)
+      std::printf("feeds kept in %s\n", dir.c_str());
+    else
+      fs::remove_all(dir);
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "bench_parse: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,275 @@
+#include "FeedFetcher.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace vantle {
+
+namespace {
+
+constexpr size_t kFileChunk = 64 * 1024;
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsAlpha(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsSchemeChar(char c) {
+  return IsAlpha(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+// The lower-cased scheme of `link`, empty for a plain path. One letter is not taken for a
+// scheme, so that a drive letter stays a path.
+std::string SchemeOf(std::string_view link) {
+  if (link.empty() || !IsAlpha(link.front())) return {};
+  size_t end = 1;
+  while (end < link.size() && IsSchemeChar(link[end])) ++end;
+  if (end < 2 || end >= link.size() || link[end] != ':') return {};
+  std::string scheme(link.substr(0, end));
+  for (char& c : scheme) c = Lower(c);
+  return scheme;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = Lower(c);
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::optional<std::string> PercentDecoded(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      result += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    result += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return result;
+}
+
+[[noreturn]] void Fail(const std::string& link, const std::string& cause) {
+  throw EFetchError(link + ": " + cause);
+}
+
+// The local path a file: URL names (file:///path, file://localhost/path or file:/path).
+std::string FilePathOf(const std::string& link) {
+  std::string_view rest = std::string_view(link).substr(5);
+  if (rest.starts_with("//")) {
+    rest.remove_prefix(2);
+    size_t slash = rest.find('/');
+    std::string host(rest.substr(0, slash));
+    for (char& c : host) c = Lower(c);
+    if (!host.empty() && host != "localhost") Fail(link, "file URLs of other hosts are not read");
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  std::optional<std::string> path = PercentDecoded(rest);
+  if (!path || path->empty() || path->front() != '/' || path->find('\0') != std::string::npos)
+    Fail(link, "malformed file URL");
+  return *path;
+}
+
+std::string TooLarge(uint64_t limit) {
+  return "document too large (more than " + std::to_string(limit) + " bytes)";
+}
+
+class TFileHandle {
+ public:
+  explicit TFileHandle(int fd) : FFd(fd) {}
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  ~TFileHandle() {
+    if (FFd >= 0) close(FFd);
+  }
+  int Fd() const { return FFd; }
+
+ private:
+  int FFd;
+};
+
+void PrepareCurl() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// What the libcurl callbacks share with the transfer that runs them.
+struct TTransfer {
+  const TChunkSink& Sink;
+  const TProgressCallback& Progress;
+  uint64_t Limit;
+  uint64_t Received = 0;
+  bool TooLarge = false;
+  curl_off_t Reported = -1;
+  std::exception_ptr Error;  // thrown by a callback; rethrown once libcurl has returned
+};
+
+size_t WriteChunk(char* data, size_t size, size_t count, void* user) {
+  auto& transfer = *static_cast<TTransfer*>(user);
+  const size_t bytes = size * count;
+  transfer.Received += bytes;
+  if (transfer.Limit && transfer.Received > transfer.Limit) {
+    transfer.TooLarge = true;
+    return 0;
+  }
+  try {
+    transfer.Sink(data, bytes);
+  } catch (...) {
+    transfer.Error = std::current_exception();
+    return 0;
+  }
+  return bytes;
+}
+
+bool Report(TTransfer& transfer, curl_off_t total, curl_off_t now) {
+  if (!transfer.Progress || now == transfer.Reported) return true;
+  transfer.Reported = now;
+  try {
+    transfer.Progress(static_cast<uint64_t>(now), total > 0 ? static_cast<uint64_t>(total) : 0);
+  } catch (...) {
+    transfer.Error = std::current_exception();
+    return false;
+  }
+  return true;
+}
+
+int ReportProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
+  return Report(*static_cast<TTransfer*>(user), total, now) ? 0 : 1;
+}
+
+std::string CauseOf(CURLcode code, CURL* curl, const char* detail) {
+  std::string cause;
+  switch (code) {
+    case CURLE_HTTP_RETURNED_ERROR: {
+      long status = 0;
+      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+      return "HTTP status " + std::to_string(status);
+    }
+    case CURLE_OPERATION_TIMEDOUT:
+      cause = "timed out";
+      break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+      cause = "host not found (DNS)";
+      break;
+    case CURLE_COULDNT_CONNECT:
+      cause = "could not connect";
+      break;
+    case CURLE_TOO_MANY_REDIRECTS:
+      cause = "too many redirects";
+      break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      cause = "unsupported scheme";
+      break;
+    default:
+      cause = curl_easy_strerror(code);
+  }
+  if (detail && *detail) cause += std::string(" (") + detail + ")";
+  return cause;
+}
+
+}  // namespace
+
+bool TFeedFetcher::IsWebAddress(std::string_view link) {
+  const std::string scheme = SchemeOf(link);
+  return scheme == "http" || scheme == "https";
+}
+
+void TFeedFetcher::Fetch(const std::string& link, const TChunkSink& sink,
+                         const TProgressCallback& progress) const {
+  const std::string scheme = SchemeOf(link);
+  if (scheme.empty()) return FetchFile(link, link, sink, progress);
+  if (scheme == "http" || scheme == "https") return FetchWeb(link, sink, progress);
+  if (scheme == "file") return FetchFile(link, FilePathOf(link), sink, progress);
+  Fail(link, "unsupported scheme \"" + scheme + "\"");
+}
+
+void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
+                            const TProgressCallback& progress) const {
+  PrepareCurl();
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  if (!curl) Fail(link, "the HTTP client could not be created");
+  TTransfer transfer{sink, progress, FOptions.MaxDocumentSize, 0, false, -1, nullptr};
+  char detail[CURL_ERROR_SIZE] = {};
+  CURL* h = curl.get();
+  curl_easy_setopt(h, CURLOPT_URL, link.c_str());
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, FOptions.MaxRedirects);
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(h, CURLOPT_USERAGENT, "Vantle/" VANTLE_VERSION);
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, FOptions.ConnectTimeoutSeconds);
+  curl_easy_setopt(h, CURLOPT_TIMEOUT, FOptions.TimeoutSeconds);
+  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (FOptions.MaxDocumentSize)
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(FOptions.MaxDocumentSize));
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteChunk);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+  if (progress) {
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+  }
+
+  const CURLcode code = curl_easy_perform(h);
+  if (transfer.Error) std::rethrow_exception(transfer.Error);
+  if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED)
+    Fail(link, TooLarge(FOptions.MaxDocumentSize));
+  if (code != CURLE_OK) Fail(link, CauseOf(code, h, detail));
+
+  curl_off_t total = 0, now = 0;
+  curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+  curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &now);
+  if (!Report(transfer, total, now)) std::rethrow_exception(transfer.Error);
+}
+
+void TFeedFetcher::FetchFile(const std::string& link, const std::string& path,
+                             const TChunkSink& sink, const TProgressCallback& progress) const {
+  TFileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Fd() < 0) Fail(link, std::string("cannot open the file: ") + std::strerror(errno));
+  struct stat info {};
+  if (fstat(file.Fd(), &info) != 0)
+    Fail(link, std::string("cannot read the file: ") + std::strerror(errno));
+  if (S_ISDIR(info.st_mode)) Fail(link, "is a directory, not a file");
+  const uint64_t total = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+  const uint64_t limit = FOptions.MaxDocumentSize;
+
+  char buffer[kFileChunk];
+  uint64_t received = 0;
+  for (;;) {
+    const ssize_t count = read(file.Fd(), buffer, sizeof buffer);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      Fail(link, std::string("cannot read the file: ") + std::strerror(errno));
+    }
+    if (count == 0) break;
+    received += static_cast<uint64_t>(count);
+    if (limit && received > limit) Fail(link, TooLarge(limit));
+    sink(buffer, static_cast<size_t>(count));
+    if (progress) progress(received, total);
+  }
+}
+
+}  // namespace vantle

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantle {
+
+// The bytes of the group file at `path`; raises "Cannot open file "<path>". <reason>".
+std::string ReadGroupFile(const std::string& path);
+
+// Replaces the file at `path` by `bytes`, written beside it and renamed over it, so a failed
+// write keeps the old file whole; raises "Cannot create file "<path>". <reason>".
+void WriteGroupFile(const std::string& path, std::string_view bytes);
+
+// Moves the file `from` to `to`, where nothing may stand yet; raises
+// "Cannot create file "<to>". <reason>" and leaves `from` as it was.
+void MoveGroupFile(const std::string& from, const std::string& to);
+
+// True when `a` and `b` both exist and are one file (as on a file system that ignores case).
+bool IsSameFile(const std::string& a, const std::string& b);
+
+}  // namespace vantle

@@ -1,0 +1,53 @@
+#include "UVantleFormUtils.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QWidget>
+
+#include "PageControlEx.h"
+
+namespace vantle {
+
+void CenterOnWindow(const QWidget& window, QWidget& dialog) {
+  const QRect outer = window.frameGeometry();
+  const QRect inner = dialog.frameGeometry();
+  // C++ integer division truncates toward zero, as the placement rule asks.
+  dialog.move(outer.left() + (outer.width() - inner.width()) / 2,
+              outer.top() + (outer.height() - inner.height()) / 2);
+}
+
+void LockFormSize(QWidget& form) {
+  form.setMinimumSize(form.size());
+  form.setMaximumSize(form.size());
+}
+
+void UnlockFormSize(QWidget& form) {
+  form.setMinimumSize(0, 0);
+  form.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void HideTabs(TPageControlEx& pageControl) {
+  pageControl.tabBar()->hide();
+}
+
+bool ConfirmYes(QWidget* parent, const QString& question) {
+  // Cancel is the default so that a stray Enter never deletes anything.
+  return QMessageBox::question(parent, QObject::tr("Confirm"), question,
+                               QMessageBox::Yes | QMessageBox::Cancel,
+                               QMessageBox::Cancel) == QMessageBox::Yes;
+}
+
+void ShowInformation(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
+}
+
+void ShowLabelMessage(QLabel& label, const QString& text, const QColor& colour) {
+  QPalette palette = label.palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label.setPalette(palette);
+  label.setText(text);
+}
+
+}  // namespace vantle

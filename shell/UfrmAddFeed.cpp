@@ -1,0 +1,212 @@
+#include "UfrmAddFeed.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+#include "SimpleRSS.h"
+#include "UVantleFormUtils.h"
+
+namespace vantle {
+
+namespace {
+
+constexpr int FormWidth = 520;
+constexpr int CollapsedHeight = 142;
+constexpr int ExpandedHeight = 184;
+constexpr int LinkBandHeight = 55;
+constexpr int ButtonBandHeight = 48;
+constexpr int NewLinkWidth = 394;
+constexpr int EditLinkWidth = 460;
+
+const QColor Navy(0, 0, 128);
+const QColor Green(0, 128, 0);
+const QColor Red(255, 0, 0);
+
+// Keeps the busy cursor for the life of the guard, whatever ends the test.
+class TBusyCursor {
+ public:
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Lets the dialog paint while a link is fetched, without taking user input.
+void KeepPainting(uint64_t, uint64_t) {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+TfrmAddFeed::TfrmAddFeed(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+  setWindowTitle(tr("New Feed"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateLinkBand());
+  FTitleBand = CreateTitleBand();
+  layout->addWidget(FTitleBand, 1);
+  layout->addStretch();
+  layout->addWidget(CreateButtonBand());
+  // Collapsed, only the link row and the buttons show.
+  FTitleBand->hide();
+
+  btnOK->setEnabled(false);
+  resize(FormWidth, CollapsedHeight);
+  LockFormSize(*this);
+  lblMessage->clear();
+}
+
+QWidget* TfrmAddFeed::CreateLinkBand() {
+  auto* band = new QWidget(this);
+  band->setFixedHeight(LinkBandHeight);
+  auto* grid = new QGridLayout(band);
+  grid->setContentsMargins(10, 8, 10, 0);
+  grid->setVerticalSpacing(2);
+  grid->addWidget(new QLabel(tr("Link:"), band), 0, 0);
+  edLink = new QLineEdit(band);
+  edLink->setFixedWidth(NewLinkWidth);
+  grid->addWidget(edLink, 0, 1);
+  btnTest = new QPushButton(tr("Test"), band);
+  btnTest->setAutoDefault(false);
+  grid->addWidget(btnTest, 0, 2);
+  lblMessage = new QLabel(band);
+  grid->addWidget(lblMessage, 1, 1, 1, 2);
+  grid->setColumnStretch(3, 1);
+  grid->setRowStretch(2, 1);
+  connect(btnTest, &QPushButton::clicked, this, &TfrmAddFeed::btnTestClick);
+  return band;
+}
+
+QWidget* TfrmAddFeed::CreateTitleBand() {
+  auto* band = new QWidget(this);
+  auto* row = new QHBoxLayout(band);
+  row->setContentsMargins(10, 4, 10, 4);
+  row->addWidget(new QLabel(tr("Title:"), band));
+  edTitle = new QLineEdit(band);
+  edTitle->setFixedWidth(240);
+  row->addWidget(edTitle);
+  row->addSpacing(12);
+  row->addWidget(new QLabel(tr("Group:"), band));
+  comboGroups = new QComboBox(band);
+  comboGroups->setFixedWidth(145);
+  row->addWidget(comboGroups);
+  row->addStretch();
+  connect(edTitle, &QLineEdit::textChanged, this, &TfrmAddFeed::edTitleChange);
+  return band;
+}
+
+QWidget* TfrmAddFeed::CreateButtonBand() {
+  auto* band = new QWidget(this);
+  band->setFixedHeight(ButtonBandHeight);
+  auto* row = new QHBoxLayout(band);
+  row->setContentsMargins(10, 8, 10, 10);
+  btnCancel = new QPushButton(tr("Cancel"), band);
+  btnDelete = new QPushButton(tr("Delete"), band);
+  btnOK = new QPushButton(tr("OK"), band);
+  row->addWidget(btnCancel);
+  row->addStretch();
+  row->addWidget(btnDelete);
+  row->addWidget(btnOK);
+  btnDelete->hide();
+  btnOK->setDefault(true);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmAddFeed::btnCancelClick);
+  connect(btnDelete, &QPushButton::clicked, this, &TfrmAddFeed::btnDeleteClick);
+  connect(btnOK, &QPushButton::clicked, this, &TfrmAddFeed::btnOKClick);
+  return band;
+}
+
+void TfrmAddFeed::TestLink() {
+  const QString link = edLink->text();
+  if (link.trimmed().isEmpty()) {
+    ShowMessage(tr("Please provide a valid link"), Navy);
+    return;
+  }
+  TBusyCursor busy;
+  auto reader = std::make_unique<TSimpleRSS>();
+  reader->OnProgress = KeepPainting;
+  ShowMessage(tr("Contacting provider..."), Qt::black);
+  lblMessage->repaint();
+  try {
+    reader->LoadFromLink(link.toStdString());
+    edTitle->setText(QString::fromStdString(reader->Channel().Required.Title()));
+    ShowLinkOK();
+  } catch (const std::exception&) {
+    // Any failure of the load means the link is not usable; the user may correct it.
+    ShowMessage(tr("Error: Could not retrieve feed using this link"), Red);
+  }
+}
+
+void TfrmAddFeed::ShowLinkOK() {
+  ShowMessage(tr("Link OK"), Green);
+  edLink->setEnabled(false);
+  btnTest->setEnabled(false);
+  Expand();
+  edTitleChange();
+}
+
+void TfrmAddFeed::SetEditMode(const QString& link, const QString& title) {
+  setWindowTitle(tr("Edit Feed"));
+  edLink->setReadOnly(true);
+  QPalette panel = edLink->palette();
+  panel.setColor(QPalette::Base, palette().color(QPalette::Window));
+  edLink->setPalette(panel);
+  edLink->setText(link);
+  edTitle->setText(title);
+  edLink->setFixedWidth(EditLinkWidth);
+  btnDelete->show();
+  btnTest->hide();
+  Expand();
+  edTitleChange();
+  btnCancel->setFocus();
+}
+
+void TfrmAddFeed::Expand() {
+  UnlockFormSize(*this);
+  FTitleBand->show();
+  resize(width(), ExpandedHeight);
+  LockFormSize(*this);
+}
+
+void TfrmAddFeed::btnTestClick() {
+  TestLink();
+}
+
+void TfrmAddFeed::edTitleChange() {
+  btnOK->setEnabled(!edTitle->text().trimmed().isEmpty());
+}
+
+void TfrmAddFeed::btnOKClick() {
+  FFeedLink = edLink->text();
+  FFeedTitle = edTitle->text().trimmed();
+  accept();
+}
+
+void TfrmAddFeed::btnCancelClick() {
+  reject();
+}
+
+void TfrmAddFeed::btnDeleteClick() {
+  if (ConfirmYes(this, tr("Are you sure you want to delete this feed?"))) {
+    done(mrDelete);
+  }
+}
+
+void TfrmAddFeed::ShowMessage(const QString& text, const QColor& colour) {
+  ShowLabelMessage(*lblMessage, text, colour);
+}
+
+}  // namespace vantle

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FeedFetcher.h"
+#include "XMLDocument.h"
+
+namespace vantle {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFeed = "<rss version='2.0'><channel><title>Served</title></channel></rss>";
+
+std::string Gzip(const std::string& text) {
+  z_stream stream{};
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, text.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+// A document of about `size` bytes that is well-formed XML.
+std::string LargeFeed(size_t size) {
+  std::string xml = "<rss><channel><title>big</title>";
+  while (xml.size() < size) xml += "<item><title>an item with some text in it</title></item>\n";
+  return xml + "</channel></rss>";
+}
+
+struct TFetched {
+  std::string Body;
+  int Chunks = 0;
+};
+
+TFetched FetchAll(const std::string& link, TFetchOptions options = {},
+                  const TProgressCallback& progress = {}) {
+  TFetched result;
+  TFeedFetcher(options).Fetch(
+      link,
+      [&result](const char* data, size_t size) {
+        result.Body.append(data, size);
+        ++result.Chunks;
+      },
+      progress);
+  return result;
+}
+
+std::string FetchError(const std::string& link, TFetchOptions options = {}) {
+  try {
+    FetchAll(link, options);
+  } catch (const EFetchError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+class FetchFromServer : public testing::Test {
+ protected:
+  void SetUp() override {
+    FServer.Get("/feed", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kFeed, "application/rss+xml");
+    });
+    FServer.Get("/agent", [](const httplib::Request& req, httplib::Response& res) {
+      res.set_content("<agent>" + req.get_header_value("User-Agent") + "</agent>", "text/xml");
+    });
+    FServer.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 404;
+      res.set_content("<html>not here</html>", "text/html");
+    });
+    FServer.Get("/broken",
+                [](const httplib::Request&, httplib::Response& res) { res.status = 500; });
+    FServer.Get("/moved",
+                [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/feed"); });
+    FServer.Get("/loop",
+                [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
+    FServer.Get("/tofile", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("file:///etc/passwd");
+    });
+    FServer.Get("/slow", [this](const httplib::Request&, httplib::Response& res) {
+      for (int i = 0; i < 50 && !FStopping; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      res.set_content(kFeed, "text/xml");
+    });
+    FServer.Get("/large", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(LargeFeed(300000), "text/xml");
+    });
+    FServer.Get("/streamed", [](const httplib::Request&, httplib::Response& res) {
+      res.set_chunked_content_provider("text/xml", [](size_t, httplib::DataSink& sink) {
+        const std::string block(16 * 1024, 'x');
+        for (int i = 0; i < 64; ++i)
+          if (!sink.write(block.data(), block.size())) return false;
+        sink.done();
+        return true;
+      });
+    });
+    FServer.Get("/gzip", [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Content-Encoding", "gzip");
+      res.set_content(Gzip(kFeed), "text/xml");
+    });
+    FServer.Get("/garbage", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<rss><channel></rss>" + std::string(200000, ' '), "text/xml");
+    });
+    FPort = FServer.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(FPort, 0);
+    FThread = std::thread([this] { FServer.listen_after_bind(); });
+    for (int i = 0; i < 200 && !FServer.is_running(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+  void TearDown() override {
+    FStopping = true;
+    FServer.stop();
+    FThread.join();
+  }
+
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(FPort) + path;
+  }
+
+  httplib::Server FServer;
+  std::thread FThread;
+  std::atomic<bool> FStopping{false};
+  int FPort = 0;
+};
+
+TEST_F(FetchFromServer, ReadsADocumentAndNamesItselfInTheUserAgent) {
+  EXPECT_EQ(FetchAll(Url("/feed")).Body, kFeed);
+  EXPECT_EQ(FetchAll(Url("/agent")).Body, "<agent>Vantle/" VANTLE_VERSION "</agent>");
+}
+
+TEST_F(FetchFromServer, FollowsRedirects) {
+  EXPECT_EQ(FetchAll(Url("/moved")).Body, kFeed);
+}
+
+TEST_F(FetchFromServer, FailsOnAnHttpErrorStatus) {
+  EXPECT_EQ(FetchError(Url("/missing")), Url("/missing") + ": HTTP status 404");
+  EXPECT_EQ(FetchError(Url("/broken")), Url("/broken") + ": HTTP status 500");
+}
+
+TEST_F(FetchFromServer, GivesUpOnARedirectLoop) {
+  const std::string error = FetchError(Url("/loop"));
+  EXPECT_EQ(error.rfind(Url("/loop") + ": too many redirects", 0), 0u) << error;
+}
+
+TEST_F(FetchFromServer, RefusesARedirectToAFile) {
+  const std::string error = FetchError(Url("/tofile"));
+  EXPECT_EQ(error.rfind(Url("/tofile") + ": unsupported scheme", 0), 0u) << error;
+}
+
+TEST_F(FetchFromServer, TimesOutOnASlowServer) {
+  TFetchOptions options;
+  options.TimeoutSeconds = 1;
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error = FetchError(Url("/slow"), options);
+  EXPECT_EQ(error.rfind(Url("/slow") + ": timed out", 0), 0u) << error;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST_F(FetchFromServer, AbortsADocumentBeyondTheSizeCap) {
+  TFetchOptions options;
+  options.MaxDocumentSize = 100000;
+  for (const char* path : {"/large", "/streamed"})
+    EXPECT_EQ(FetchError(Url(path), options),
+              Url(path) + ": document too large (more than 100000 bytes)");
+  options.MaxDocumentSize = 2 * 1024 * 1024;
+  EXPECT_EQ(FetchAll(Url("/streamed"), options).Body.size(), 64u * 16 * 1024);
+}
+
+TEST_F(FetchFromServer, DecodesGzipContent) {
+  EXPECT_EQ(FetchAll(Url("/gzip")).Body, kFeed);
+  TXMLDocument doc;
+  doc.LoadFromFile(Url("/gzip"));
+  EXPECT_EQ(doc.DocumentElement().NodeName(), "rss");
+}
+
+TEST_F(FetchFromServer, ReportsProgressUpToTheKnownTotal) {
+  std::vector<std::pair<uint64_t, uint64_t>> calls;
+  const TFetched fetched = FetchAll(Url("/large"), {}, [&calls](uint64_t now, uint64_t total) {
+    calls.emplace_back(now, total);
+  });
+  EXPECT_EQ(fetched.Body, LargeFeed(300000));
+  // The counts are of bytes on the wire, which the server may have compressed.
+  ASSERT_FALSE(calls.empty());
+  EXPECT_GT(calls.back().second, 0u);
+  EXPECT_EQ(calls.back().first, calls.back().second);
+  for (size_t i = 1; i < calls.size(); ++i) EXPECT_GE(calls[i].first, calls[i - 1].first);
+}
+
+TEST_F(FetchFromServer, LetsAFailingProgressCallbackEndTheFetch) {
+  EXPECT_THROW(FetchAll(Url("/large"), {}, [](uint64_t, uint64_t) { throw Exception("stop"); }),
+               Exception);
+}
+
+TEST_F(FetchFromServer, StopsAtTheFirstWellFormednessError) {
+  TXMLDocument doc;
+  try {
+    doc.LoadFromFile(Url("/garbage"));
+    ADD_FAILURE() << "no error";
+  } catch (const EXMLDocError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(Url("/garbage") + ": not well-formed (line 1", 0), 0u)
+        << e.what();
+  }
+  EXPECT_FALSE(doc.IsLoaded());
+}
+
+TEST(Fetch, ReportsAHostThatCannotBeFound) {
+  TFetchOptions options;
+  options.ConnectTimeoutSeconds = 5;
+  options.TimeoutSeconds = 5;
+  const std::string error = FetchError("http://vantle-test.invalid/feed.xml", options);
+  EXPECT_EQ(error.rfind("http://vantle-test.invalid/feed.xml: ", 0), 0u) << error;
+  EXPECT_NE(error.find("host not found"), std::string::npos) << error;
+}
+
+TEST(Fetch, RefusesOtherSchemes) {
+  EXPECT_EQ(FetchError("ftp://example.com/feed.xml"),
+            "ftp://example.com/feed.xml: unsupported scheme \"ftp\"");
+  EXPECT_EQ(FetchError("FEED:http://example.com/"),
+            "FEED:http://example.com/: unsupported scheme \"feed\"");
+  EXPECT_EQ(FetchError("javascript:alert(1)"),
+            "javascript:alert(1): unsupported scheme \"javascript\"");
+}
+
+TEST(Fetch, TellsWebAddressesApart) {
+  EXPECT_TRUE(TFeedFetcher::IsWebAddress("http://example.com/"));
+  EXPECT_TRUE(TFeedFetcher::IsWebAddress("HTTPS://example.com/"));
+  EXPECT_FALSE(TFeedFetcher::IsWebAddress("file:///tmp/a.xml"));
+  EXPECT_FALSE(TFeedFetcher::IsWebAddress("/tmp/http://a.xml"));
+  EXPECT_FALSE(TFeedFetcher::IsWebAddress("httpx://example.com/"));
+  EXPECT_FALSE(TFeedFetcher::IsWebAddress(""));
+}
+
+class FetchFromDisk : public testing::Test {
+ protected:
+  void SetUp() override {
+    FDir = fs::temp_directory_path() / ("vantle_fetch_" + std::to_string(::getpid()));
+    fs::create_directories(FDir);
+  }
+  void TearDown() override { fs::remove_all(FDir); }
+
+  fs::path Write(const std::string& name, const std::string& content) {
+    const fs::path path = FDir / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+
+  fs::path FDir;
+};
+
+TEST_F(FetchFromDisk, ReadsAPlainPathInChunksWithProgress) {
+  const std::string content = LargeFeed(200000);
+  const std::string path = Write("feed.xml", content).string();
+  std::vector<std::pair<uint64_t, uint64_t>> calls;
+  const TFetched fetched = FetchAll(
+      path, {}, [&calls](uint64_t now, uint64_t total) { calls.emplace_back(now, total); });
+  EXPECT_EQ(fetched.Body, content);
+  EXPECT_GT(fetched.Chunks, 1);
+  ASSERT_EQ(calls.size(), static_cast<size_t>(fetched.Chunks));
+  EXPECT_EQ(calls.back(), std::make_pair(uint64_t{content.size()}, uint64_t{content.size()}));
+  EXPECT_LT(calls.front().first, content.size());
+}
+
+TEST_F(FetchFromDisk, ReadsFileUrlsWithPercentEscapes) {
+  const std::string path = Write("my feed%.xml", kFeed).string();
+  std::string escaped;
+  for (char c : path) escaped += c == ' ' ? "%20" : c == '%' ? "%25" : std::string(1, c);
+  EXPECT_EQ(FetchAll("file://" + escaped).Body, kFeed);
+  EXPECT_EQ(FetchAll("FILE://localhost" + escaped).Body, kFeed);
+  EXPECT_EQ(FetchAll("file:" + escaped).Body, kFeed);
+}
+
+TEST_F(FetchFromDisk, RefusesFileUrlsItCannotMapToAPath) {
+  const std::string path = Write("a.xml", kFeed).string();
+  EXPECT_EQ(FetchError("file://server" + path),
+            "file://server" + path + ": file URLs of other hosts are not read");
+  EXPECT_EQ(FetchError("file://" + path + "%2"), "file://" + path + "%2: malformed file URL");
+  EXPECT_EQ(FetchError("file://" + path + "%00"), "file://" + path + "%00: malformed file URL");
+  EXPECT_EQ(FetchError("file:a.xml"), "file:a.xml: malformed file URL");
+}
+
+TEST_F(FetchFromDisk, NamesTheLinkAndTheCauseOfAFailure) {
+  const std::string missing = (FDir / "missing.xml").string();
+  EXPECT_EQ(FetchError(missing), missing + ": cannot open the file: No such file or directory");
+  EXPECT_EQ(FetchError(FDir.string()), FDir.string() + ": is a directory, not a file");
+}
+
+TEST_F(FetchFromDisk, AppliesTheSizeCapToFiles) {
+  const std::string path = Write("big.xml", LargeFeed(300000)).string();
+  TFetchOptions options;
+  options.MaxDocumentSize = 100000;
+  EXPECT_EQ(FetchError(path, options), path + ": document too large (more than 100000 bytes)");
+}
+
+TEST_F(FetchFromDisk, HandsAnEmptyFileToTheParserAsAnEmptyDocument) {
+  const std::string path = Write("empty.xml", "").string();
+  EXPECT_EQ(FetchAll(path).Chunks, 0);
+  TXMLDocument doc;
+  try {
+    doc.LoadFromFile(path);
+    ADD_FAILURE() << "no error";
+  } catch (const EXMLDocError& e) {
+    EXPECT_EQ(std::string(e.what()), path + ": not well-formed: the document is empty");
+  }
+}
+
+TEST_F(FetchFromDisk, FeedsTheDocumentFromDiskToTheParser) {
+  const std::string path = Write("feed.xml", LargeFeed(200000)).string();
+  TXMLDocument doc;
+  int calls = 0;
+  doc.OnProgress = [&calls](uint64_t, uint64_t) { ++calls; };
+  doc.LoadFromFile(path);
+  EXPECT_GT(calls, 1);
+  IXMLNode& channel = doc.DocumentElement().ChildNodes().Nodes(0);
+  EXPECT_GT(channel.ChildNodes().Count(), 1000);
+  EXPECT_EQ(channel.ChildNodes().Nodes(0).NodeValue().AsString(), "big");
+}
+
+}  // namespace
+}  // namespace vantle

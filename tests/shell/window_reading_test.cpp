@@ -1,0 +1,357 @@
+#include <httplib.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include <chrono>
+#include <thread>
+
+#include "SimpleRSS.h"
+#include "UFeedViews.h"
+#include "WebBrowser.h"
+#include "window_fixture.h"
+
+namespace vantle {
+namespace {
+
+using test::Box;
+using test::TModalScript;
+using test::WaitFor;
+namespace groupfile = test::groupfile;
+
+// Serves feeds and pages on the loopback interface for one test.
+class TFeedServer {
+ public:
+  TFeedServer() {
+    FPort = FServer.bind_to_any_port("127.0.0.1");
+    FThread = std::thread([this] { FServer.listen_after_bind(); });
+    // Bound already, so early requests wait in the backlog; this only bounds the start.
+    for (int i = 0; i < 500 && !FServer.is_running(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  TFeedServer(const TFeedServer&) = delete;
+  TFeedServer& operator=(const TFeedServer&) = delete;
+  ~TFeedServer() {
+    FServer.stop();
+    FThread.join();
+  }
+
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(FPort) + path;
+  }
+
+  // Serves `body` at `path`, after `delay` when given.
+  void Serve(const std::string& path, const std::string& type, const std::string& body,
+             std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
+    FServer.Get(path, [body, type, delay](const httplib::Request&, httplib::Response& response) {
+      std::this_thread::sleep_for(delay);
+      response.set_content(body, type);
+    });
+  }
+
+ private:
+  httplib::Server FServer;
+  int FPort = 0;
+  std::thread FThread;
+};
+
+class WindowReading : public test::TWindowTest {
+ protected:
+  // A browser page load reported as finished.
+  bool WaitForPage(QSignalSpy& loads, int count = 1) {
+    return WaitFor([&] { return loads.count() >= count; }, 30000);
+  }
+
+  // Clicks the title of `row` in the feed list.
+  void ClickRow(int row) {
+    TGridControl& grid = *Window->FeedGrid;
+    const QRect cell = grid.visualRect(grid.model()->index(row, 2));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+  }
+
+  std::string PagePath() const {
+    return FRoot.filePath(QStringLiteral("tmp/vantle_tmp.htm")).toStdString();
+  }
+
+  std::string Page() const {
+    QFile file(QString::fromStdString(PagePath()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
+  }
+
+  // The page the views make of `link` in `style`, for comparison.
+  std::string RenderedElsewhere(const std::string& link, uint8_t style) {
+    struct TNoBrowser : IWebBrowser {
+      void Navigate(const std::string&) override {}
+    } browser;
+    TSimpleRSS reader;
+    reader.LoadFromLink(link);
+    const QString path = FRoot.filePath(QStringLiteral("expected.htm"));
+    ShowFeedView(reader, browser, style, path.toStdString());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll().toStdString();
+  }
+
+  // Starts over a group "Feeds" holding `rows` (in list order).
+  TfrmControl& StartWith(const std::vector<test::TFeedRow>& rows) {
+    WriteData("Feeds.dat", groupfile::Group(rows));
+    return Start();
+  }
+
+  void ChooseStyle(int index) {
+    QComboBox& combo = *Window->comboViewStyle;
+    while (combo.currentIndex() < index) {
+      QTest::keyClick(&combo, Qt::Key_Down);
+    }
+    while (combo.currentIndex() > index) {
+      QTest::keyClick(&combo, Qt::Key_Up);
+    }
+  }
+};
+
+TEST_F(WindowReading, AClickLoadsALocalFeedAndShowsItInTheBrowser) {
+  const std::string link = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{link, "Alpha"}});
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(window.CurrentLink(), link);
+  EXPECT_EQ(window.CurrentTitle(), "Alpha");
+  EXPECT_EQ(window.SelectedRow(), 0);
+  EXPECT_TRUE(window.btnBack->isEnabled());
+  EXPECT_FALSE(window.btnForward->isEnabled());
+  EXPECT_TRUE(window.btnEditFeed->isEnabled());
+  EXPECT_TRUE(window.comboViewStyle->isEnabled());
+  EXPECT_TRUE(window.lblViewStyle->isEnabled());
+  EXPECT_TRUE(window.EditFeed1->isEnabled());
+  EXPECT_TRUE(window.DeleteFeed1->isEnabled());
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor is gone";
+  EXPECT_NE(Page().find("Alpha Daily"), std::string::npos);
+  EXPECT_EQ(Page(), RenderedElsewhere(link, 0));
+
+  ASSERT_TRUE(WaitForPage(loads));
+  EXPECT_EQ(window.WebBrowser->LocationName(), "vantle_tmp.htm");
+  EXPECT_EQ(window.edLink->text().toStdString(), link);
+  EXPECT_FALSE(window.pnlProgress->isVisibleTo(window.BrowserTab));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowReading, AClickOnTheFeedShownLoadsNothing) {
+  const std::string link = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{link, "Alpha"}});
+  ClickRow(0);
+  ASSERT_EQ(window.CurrentLink(), link);
+  // A reload would bring the new title and write the page again.
+  WriteFeed("alpha.xml", "Changed Title");
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(PagePath())));
+  ClickRow(0);
+  EXPECT_EQ(Page(), "<missing>");
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+}
+
+TEST_F(WindowReading, AFailedLoadShowsTheErrorPageAndKeepsTheFeedShown) {
+  const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{good, "Alpha"}, {MissingFeed(), "Broken"}});
+  ClickRow(0);
+  ClickRow(1);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  EXPECT_EQ(window.CurrentLink(), good);
+  EXPECT_EQ(window.CurrentTitle(), "Broken");
+  EXPECT_EQ(window.SelectedRow(), 1);
+  EXPECT_TRUE(window.btnEditFeed->isEnabled());
+  EXPECT_TRUE(window.comboViewStyle->isEnabled());
+  EXPECT_TRUE(window.btnBack->isEnabled());
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // The feed still current is not loaded again.
+  ClickRow(0);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  EXPECT_EQ(window.SelectedRow(), 0);
+}
+
+TEST_F(WindowReading, AFailedFirstLoadLeavesTheFeedCommandsOff) {
+  TfrmControl& window = StartWith({{MissingFeed(), "Broken"}});
+  ClickRow(0);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  EXPECT_TRUE(window.CurrentLink().empty());
+  EXPECT_FALSE(window.btnEditFeed->isEnabled());
+  EXPECT_FALSE(window.comboViewStyle->isEnabled());
+  EXPECT_FALSE(window.btnBack->isEnabled());
+}
+
+TEST_F(WindowReading, ShowsTheLoadingPageAndDisablesTheListWhileAFeedLoads) {
+  TFeedServer server;
+  server.Serve("/slow.xml", "application/rss+xml",
+               "<rss version=\"2.0\"><channel><title>Slow</title><link>https://example.org/</link>"
+               "<description>d</description></channel></rss>",
+               std::chrono::milliseconds(1500));
+  TfrmControl& window = StartWith({{server.Url("/slow.xml"), "Slow"}});
+  struct TSeen {
+    bool During = false;
+    QWidget* Page = nullptr;
+    bool ListEnabled = true;
+    bool Busy = false;
+  } seen;
+  QTimer::singleShot(200, [&] {
+    seen.During = window.CurrentLink().empty();
+    seen.Page = window.BasePageControl->ActivePage();
+    seen.ListEnabled = window.FeedGrid->isEnabled();
+    seen.Busy = QApplication::overrideCursor() != nullptr &&
+                QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+  });
+  ClickRow(0);
+  EXPECT_TRUE(seen.During) << "the window ran its timers while the feed loaded";
+  EXPECT_EQ(seen.Page, window.LoadingTab);
+  EXPECT_FALSE(seen.ListEnabled);
+  EXPECT_TRUE(seen.Busy);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+}
+
+TEST_F(WindowReading, ClosingDuringALoadWaitsForTheLoadToEnd) {
+  TFeedServer server;
+  server.Serve("/slow.xml", "application/rss+xml",
+               "<rss version=\"2.0\"><channel><title>Slow</title><link>https://example.org/</link>"
+               "<description>d</description></channel></rss>",
+               std::chrono::milliseconds(1500));
+  TfrmControl& window = StartWith({{server.Url("/slow.xml"), "Slow"}});
+  bool closedDuringLoad = true;
+  QTimer::singleShot(200, [&] { closedDuringLoad = window.close(); });
+  ClickRow(0);
+  EXPECT_FALSE(closedDuringLoad);
+  EXPECT_TRUE(window.isVisible());
+  ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+  EXPECT_TRUE(DataExists("Settings.ruv"));
+  EXPECT_EQ(window.FeedReader(), nullptr);
+}
+
+TEST_F(WindowReading, BackRightAfterTheFirstFeedReturnsHome) {
+  const std::string link = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{link, "Alpha"}});
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+  ASSERT_TRUE(WaitForPage(loads));
+  QTest::mouseClick(window.btnBack, Qt::LeftButton);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.HomeTab);
+  EXPECT_TRUE(window.CurrentLink().empty());
+  EXPECT_EQ(window.SelectedRow(), -1);
+  EXPECT_FALSE(window.btnBack->isEnabled());
+  EXPECT_FALSE(window.btnForward->isEnabled());
+  EXPECT_FALSE(window.btnEditFeed->isEnabled());
+  EXPECT_FALSE(window.comboViewStyle->isEnabled());
+  EXPECT_FALSE(window.lblViewStyle->isEnabled());
+}
+
+TEST_F(WindowReading, WalksTheBrowsersHistoryOfAFeedServedOverHttp) {
+  TFeedServer server;
+  server.Serve("/story.html", "text/html", "<html><body><p>The story</p></body></html>");
+  server.Serve("/feed.xml", "application/rss+xml",
+               "<rss version=\"2.0\"><channel><title>Served Feed</title>"
+               "<link>https://example.org/</link><description>d</description><item>"
+               "<title>Story</title><link>" +
+                   server.Url("/story.html") +
+                   "</link><description>s</description></item></channel></rss>");
+  const std::string link = server.Url("/feed.xml");
+  TfrmControl& window = StartWith({{link, "Served"}});
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+  ASSERT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_NE(Page().find("Served Feed"), std::string::npos);
+  ASSERT_TRUE(WaitForPage(loads, 1));
+  EXPECT_EQ(window.edLink->text().toStdString(), link);
+
+  // The user follows the item's link inside the browser.
+  window.WebBrowser->View()->load(QUrl(QString::fromStdString(server.Url("/story.html"))));
+  ASSERT_TRUE(WaitForPage(loads, 2));
+  EXPECT_EQ(window.edLink->text().toStdString(), server.Url("/story.html"));
+  EXPECT_FALSE(window.btnForward->isEnabled());
+
+  window.btnBackClick();
+  EXPECT_TRUE(window.btnForward->isEnabled());
+  ASSERT_TRUE(WaitForPage(loads, 3));
+  EXPECT_EQ(window.edLink->text().toStdString(), link) << "the generated page shows the feed";
+  EXPECT_EQ(window.CurrentLink(), link);
+
+  window.btnForwardClick();
+  EXPECT_TRUE(window.btnForward->isEnabled());
+  ASSERT_TRUE(WaitForPage(loads, 4));
+  EXPECT_EQ(window.edLink->text().toStdString(), server.Url("/story.html"));
+  window.btnForwardClick();
+  EXPECT_FALSE(window.btnForward->isEnabled()) << "there was no later page";
+  EXPECT_TRUE(window.btnBack->isEnabled());
+}
+
+TEST_F(WindowReading, ChoosingListOnTheErrorPageRendersWhatTheReaderHolds) {
+  const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{good, "Alpha"}, {MissingFeed(), "Broken"}});
+  ClickRow(0);
+  ClickRow(1);
+  ASSERT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  const std::string newsPaper = Page();
+  ChooseStyle(1);
+  EXPECT_EQ(window.comboViewStyle->currentText(), "List");
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(Page(), RenderedElsewhere(good, 1));
+  EXPECT_NE(Page(), newsPaper);
+  ChooseStyle(0);
+  EXPECT_EQ(Page(), newsPaper);
+}
+
+TEST_F(WindowReading, GivesAnEmptyPageWithNoViewStyle) {
+  WriteData("Settings.ruv", "[SETTINGS]\r\nviewstyle=-1\r\n");
+  const std::string link = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{link, "Alpha"}});
+  ASSERT_EQ(window.comboViewStyle->currentIndex(), -1);
+  ClickRow(0);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(Page().find("Alpha Daily"), std::string::npos);
+  EXPECT_EQ(Page(), RenderedElsewhere(link, 255));
+}
+
+TEST_F(WindowReading, ReportsAPageThatCannotBeWrittenAndStaysOnTheLoadingPage) {
+  const std::string link = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{link, "Alpha"}});
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PagePath()) + "/blocked"));
+  QString message;
+  TModalScript script;
+  script.Then(Box(QMessageBox::Ok, &message));
+  ClickRow(0);
+  ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+  EXPECT_NE(message.indexOf("vantle_tmp.htm"), -1) << message.toStdString();
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.LoadingTab);
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(window.CurrentLink().empty());
+}
+
+TEST_F(WindowReading, ShowsProgressWhileThePageLoads) {
+  TfrmControl& window = Start();
+  window.BasePageControl->SetActivePage(window.BrowserTab);
+  window.WebBrowserDownloadBegin();
+  window.WebBrowserDownloadBegin();
+  EXPECT_TRUE(window.pnlProgress->isVisibleTo(window.BrowserTab));
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  window.WebBrowserProgressChange(30, 120);
+  EXPECT_EQ(window.WebProgress->maximum(), 120);
+  EXPECT_EQ(window.WebProgress->value(), 30);
+  // No page yet: the location is empty and the bar stays.
+  window.WebBrowserDownloadComplete();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "one busy cursor however many begins";
+  EXPECT_TRUE(window.pnlProgress->isVisibleTo(window.BrowserTab));
+}
+
+}  // namespace
+}  // namespace vantle
+
+int main(int argc, char** argv) {
+  return vantle::test::RunWindowTests(argc, argv);
+}

@@ -1,0 +1,133 @@
+#include "UVantleUtils.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "Exception.h"
+
+namespace vantle {
+
+namespace {
+
+constexpr mode_t PrivateMode = 0700;
+
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string WithSeparator(std::string path) {
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+std::string OsReason() {
+  return std::strerror(errno);
+}
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : FFd(fd) {}
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  ~TFileDescriptor() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  int Get() const { return FFd; }
+
+ private:
+  int FFd;
+};
+
+void MakeDirectoryIfMissing(const std::string& path) {
+  if (::mkdir(path.c_str(), PrivateMode) != 0 && errno != EEXIST)
+    throw Exception("Cannot create the temporary directory " + path + ": " + OsReason());
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Opening without following a link pins the directory we check against swaps of the name.
+int OpenDirectoryNotLink(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  const std::string reason = OsReason();
+  if (errno == ELOOP || IsSymbolicLink(path))
+    throw Exception("The temporary directory " + path + " is a symbolic link; refusing to use it");
+  throw Exception("Cannot open the temporary directory " + path + ": " + reason);
+}
+
+void EnsurePrivate(const std::string& path) {
+  const TFileDescriptor dir(OpenDirectoryNotLink(path));
+  struct stat info {};
+  if (::fstat(dir.Get(), &info) != 0)
+    throw Exception("Cannot examine the temporary directory " + path + ": " + OsReason());
+  if (info.st_uid != ::geteuid())
+    throw Exception("The temporary directory " + path +
+                    " belongs to another user; refusing to use it");
+  if ((info.st_mode & 07777) != PrivateMode && ::fchmod(dir.Get(), PrivateMode) != 0)
+    throw Exception("Cannot make the temporary directory " + path + " private: " + OsReason());
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsSelfOrParent(std::string_view name) {
+  return name == "." || name == "..";
+}
+
+}  // namespace
+
+std::string PrivateTempDirectory(const std::string& parent) {
+  const std::string path = WithSeparator(parent.empty() ? std::string(".") : parent) + "vantle-" +
+                           std::to_string(::geteuid());
+  MakeDirectoryIfMissing(path);
+  EnsurePrivate(path);
+  return path + '/';
+}
+
+std::string TempDirectory() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir != nullptr && *tmpdir != '\0') return WithSeparator(tmpdir);
+  return PrivateTempDirectory(P_tmpdir);
+}
+
+std::string StripNameChars(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text)
+    if (InvalidNameChars.find(c) == std::string_view::npos) result += c;
+  return result;
+}
+
+void ListFiles(std::vector<std::string>& list, const std::string& directory,
+               std::string_view extension) {
+  const std::string prefix = WithTrailingBackslash(directory);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(prefix.empty() ? "." : prefix.c_str()),
+                                                ::closedir);
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (!IsSelfOrParent(name) && EndsWith(name, extension))
+      list.push_back(prefix + std::string(name));
+  }
+}
+
+std::string WithTrailingBackslash(std::string_view path) {
+  while (!path.empty() && IsBlankOrControl(path.front())) path.remove_prefix(1);
+  while (!path.empty() && IsBlankOrControl(path.back())) path.remove_suffix(1);
+  if (path.empty()) return {};
+  return WithSeparator(std::string(path));
+}
+
+}  // namespace vantle
