@@ -10,6 +10,7 @@
 namespace vantle {
 
 // The languages of LanguageCodes, 0..95, and langX for a code outside the table.
+// clang-format off
 enum TLanguages : uint8_t {
   langAF, langSQ, langEU, langBE, langBG, langCA, langZH_CN, langZH_TW, langHR, langCS,
   langDA, langNL, langNL_BE, langNL_NL, langEN, langEN_AU, langEN_BZ, langEN_CA, langEN_IE,
@@ -23,6 +24,7 @@ enum TLanguages : uint8_t {
   langES_MX, langES_NI, langES_PA, langES_PY, langES_PE, langES_PR, langES_ES, langES_UY,
   langES_VE, langSV, langSV_FI, langSV_SE, langTR, langUK, langX
 };
+// clang-format on
 
 enum TContentType : uint8_t { ctText, ctHTML, ctXHTML };
 

@@ -310,15 +310,24 @@ class TXMLDocument::TPushParser {
 };
 
 IXMLNode::IXMLNode(TXMLDocument& document, void* node, TNodeType type, const std::string& name)
-    : FDocument(document), FNode(node), FType(type), FName(&name) {}
+    : FDocument(document), FNode(node), FType(type) {
+  SetName(name);
+}
+
+void IXMLNode::SetName(const std::string& name) {
+  FName = &name;
+  // Name lookups compare local names on every sibling, so the prefix is measured once.
+  const size_t colon = name.find(':');
+  const bool prefixed = colon != std::string::npos &&
+                        (FType == TNodeType::ntElement || FType == TNodeType::ntAttribute);
+  FLocalStart = prefixed ? static_cast<uint32_t>(colon + 1) : 0;
+}
 
 IXMLNode::~IXMLNode() = default;
 
 std::string_view IXMLNode::LocalName() const {
   if (FType != TNodeType::ntElement && FType != TNodeType::ntAttribute) return {};
-  std::string_view name = *FName;
-  size_t colon = name.find(':');
-  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+  return std::string_view(*FName).substr(FLocalStart);
 }
 
 std::string_view IXMLNode::NamespaceURI() const {
@@ -427,7 +436,7 @@ IXMLNode& IXMLNodeList::Nodes(std::string_view name) {
     if (!element) throw EXMLDocError("Could not add the element \"" + text + "\"");
     created = FOwner.AppendChild(element);
   }
-  created->FName = &FOwner.FDocument.KeepName(text);
+  created->SetName(FOwner.FDocument.KeepName(text));
   return *created;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,8 +42,16 @@ enum TParseOption : unsigned {
 };
 using TParseOptions = unsigned;
 
-enum class TNodeType { ntElement, ntAttribute, ntText, ntCData, ntComment, ntProcessingInstr,
-                       ntOther };
+// The kind of a node.
+enum class TNodeType {
+  ntElement,
+  ntAttribute,
+  ntText,
+  ntCData,
+  ntComment,
+  ntProcessingInstr,
+  ntOther
+};
 
 class IXMLNodeList;
 class TXMLDocument;
@@ -80,14 +89,17 @@ class IXMLNode {
   friend class TXMLDocument;
   friend class IXMLNodeList;
   IXMLNode(TXMLDocument& document, void* node, TNodeType type, const std::string& name);
+  // Points the node at `name` and remembers where its local part starts.
+  void SetName(const std::string& name);
   // Links `child` (a new xmlNode) under this element and into the child list when built.
   IXMLNode* AppendChild(void* child);
 
   TXMLDocument& FDocument;
   void* FNode;  // xmlNode* or xmlAttr*
   TNodeType FType;
-  const std::string* FName;           // kept by the document, shared by equal names
-  IXMLNodeList* FChildren = nullptr;  // made on first use; the document owns both lists
+  uint32_t FLocalStart = 0;            // offset of the local name in *FName; fills padding
+  const std::string* FName = nullptr;  // kept by the document, shared by equal names
+  IXMLNodeList* FChildren = nullptr;   // made on first use; the document owns both lists
   IXMLNodeList* FAttributes = nullptr;
 };
 

@@ -18,7 +18,7 @@ bool UsableDirectory(const std::string& directory) {
 }
 
 std::string UserDataHome(const std::string& xdgDataHome, const std::string& home) {
-  // The base directory specification ignores relative values.
+  // XDG base-directory rules ignore a relative XDG_DATA_HOME.
   if (!xdgDataHome.empty() && xdgDataHome.front() == '/') {
     return WithTrailingBackslash(xdgDataHome);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "ParserTestSupport.h"
 #include "SimpleRSS.h"
 #include "SimpleRSSException.h"
 #include "Variant.h"
@@ -15,20 +16,8 @@ namespace {
 
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
-
-void Parse(TSimpleRSS& rss, std::string_view xml) {
-  rss.RenewXMLFile();
-  rss.XMLFile().LoadFromData(xml.data(), xml.size());
-  rss.ParseXMLFile();
-}
-
-std::string Stamp(const TRFC822DateTime& value) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  DecodeDateTime(value.DateTime, y, mo, d, h, mi, s, ms);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
-  return text;
-}
+using testing_support::Parse;
+using testing_support::Stamp;
 
 // An Atom 0.3 feed holding `body`.
 std::string Feed(std::string_view body) {
