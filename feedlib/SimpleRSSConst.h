@@ -34,7 +34,7 @@ inline constexpr std::string_view sDefaultVersion = "2.0";
 inline constexpr std::string_view sDefaultTimeZone = "GMT";
 inline constexpr std::string_view sTrue = "true";
 inline constexpr std::string_view sPathSeparator = " -> ";
-inline constexpr std::string_view sDefaultDocs = "https://www.rssboard.org/rss-specification";
+inline constexpr std::string_view sDefaultDocs = "https://cyber.harvard.edu/rss/rss.html";
 
 inline constexpr std::string_view sUnknownFormat = "unkown format";
 inline constexpr std::string_view sRequiredFieldMissing = "Required Field Missing. Field: ";

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "Exception.h"
 
 #include "SimpleRSS.h"
 #include "XMLDocument.h"
@@ -23,6 +29,22 @@ inline std::string Stamp(const TRFC822DateTime& value) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
   return text;
+}
+
+// A document and the message its load must fail with.
+struct TFailure {
+  std::string xml;
+  std::string message;
+};
+
+// Expects each document to fail to load with exactly its message.
+inline void ExpectEachFailsWith(const std::vector<TFailure>& failures) {
+  for (const TFailure& failure : failures) {
+    SCOPED_TRACE(failure.xml);
+    TSimpleRSS rss;
+    EXPECT_THAT([&] { Parse(rss, failure.xml); },
+                ::testing::ThrowsMessage<Exception>(::testing::StrEq(failure.message)));
+  }
 }
 
 }  // namespace vantle::testing_support

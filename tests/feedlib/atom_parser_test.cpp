@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
+using testing_support::ExpectEachFailsWith;
 using testing_support::Parse;
 using testing_support::Stamp;
 
@@ -186,10 +187,7 @@ TEST(AtomParser, ReadsTheSharedRssRowsOfFeedAndEntry) {
 }
 
 TEST(AtomParser, ReportsMissingRequiredFieldsAndBadValues) {
-  struct Case {
-    std::string xml;
-    std::string message;
-  } cases[] = {
+  ExpectEachFailsWith({
       {Entry("<id>only an id</id>"), "Required Field Missing. Field: entry -> title"},
       {Entry("<title>t</title><enclosure length=\"1\" type=\"t\"/>"),
        "Required Field Missing. Field: enclosure -> url"},
@@ -223,12 +221,7 @@ TEST(AtomParser, ReportsMissingRequiredFieldsAndBadValues) {
       {Entry(R"(<content mode="xml"><div><p>nested</p></div></content>)"), kNotText},
       {Entry(R"(<content mode="xml"><div>a<b>b</b></div></content>)"), kNotText},
       {Feed("<ttl>1.5</ttl>"), "Could not convert variant of type (String) into type (Integer)"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.xml);
-    TSimpleRSS rss;
-    EXPECT_THAT([&] { Parse(rss, c.xml); }, ThrowsMessage<Exception>(StrEq(c.message)));
-  }
+  });
 }
 
 TEST(AtomParser, FailsOnBase64ThatIsNotAWholeNumberOfGroups) {

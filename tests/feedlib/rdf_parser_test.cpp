@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
+using testing_support::ExpectEachFailsWith;
 using testing_support::Parse;
 using testing_support::Stamp;
 
@@ -157,10 +158,7 @@ TEST(RdfParser, FallsBackOnlyForTheTwoGuardedDescriptions) {
 }
 
 TEST(RdfParser, FailsOnEmptyTitlesAndMissingRequiredFields) {
-  struct Case {
-    std::string xml;
-    std::string message;
-  } cases[] = {
+  ExpectEachFailsWith({
       {RDF("<channel><title/></channel>"), kNullString},
       {Item("<title></title>"), kNullString},
       {Item("<link>l</link>"), "Required Field Missing. Field: item -> title"},
@@ -172,12 +170,7 @@ TEST(RdfParser, FailsOnEmptyTitlesAndMissingRequiredFields) {
       {RDF("<textInput><title>t</title><description>d</description><link>l</link></textInput>"),
        "Required Field Missing. Field: textInput -> name"},
       {RDF("<ttl>soon</ttl>"), "Could not convert variant of type (String) into type (Integer)"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.xml);
-    TSimpleRSS rss;
-    EXPECT_THAT([&] { Parse(rss, c.xml); }, ThrowsMessage<Exception>(StrEq(c.message)));
-  }
+  });
 }
 
 TEST(RdfParser, KeepsTheFailingItemAsTheLastEntry) {

@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
+using testing_support::ExpectEachFailsWith;
 using testing_support::Parse;
 using testing_support::Stamp;
 
@@ -312,10 +313,7 @@ TEST(RssParser, FailsOnEmptyOrMalformedValuesWithTheConversionOrTextNodeError) {
       "Overflow while converting variant of type (String) into type (Integer)";
   const std::string notText = "Element does not contain a single text node";
   const std::string media = R"( xmlns:media="http://search.yahoo.com/mrss/")";
-  struct Case {
-    std::string xml;
-    std::string message;
-  } cases[] = {
+  ExpectEachFailsWith({
       {Item("<title>t</title><description></description>"), nullString},
       {Item("<title>t</title><description/>"), nullString},
       {Item("<title></title>"), nullString},
@@ -339,12 +337,7 @@ TEST(RssParser, FailsOnEmptyOrMalformedValuesWithTheConversionOrTextNodeError) {
       {Channel("<skipHours><hour><b>1</b></hour></skipHours>"), notText},
       {"<rss><channel><title/><link>L</link><description>D</description></channel></rss>",
        nullString},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.xml);
-    TSimpleRSS rss;
-    EXPECT_THAT([&] { Parse(rss, c.xml); }, ThrowsMessage<Exception>(StrEq(c.message)));
-  }
+  });
 }
 
 TEST(RssParser, SkipsWhatTheChannelRowsDoNotName) {
