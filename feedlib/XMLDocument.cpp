@@ -4,14 +4,15 @@
 #include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
-#include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <unordered_map>
 
 namespace vantle {
@@ -20,12 +21,16 @@ namespace {
 
 constexpr size_t kPushChunk = 256 * 1024;
 constexpr size_t kEncodingProbe = 4;  // libxml2 detects the encoding from the first 4 bytes
+// As deep as libxml2's own tree builder lets a document nest without its "huge" option.
+constexpr size_t kMaxDepth = 256;
+// Entity references may add this much beside ten times the document's own size.
+constexpr size_t kExpansionAllowance = 1024 * 1024;
+constexpr size_t kExpansionFactor = 10;
+// What a node made inside an entity counts towards the expansion limit, in bytes.
+constexpr size_t kNodeCost = sizeof(IXMLNode);
 
 const char* Chars(const xmlChar* text) {
   return reinterpret_cast<const char*>(text);
-}
-const xmlChar* XmlChars(const char* text) {
-  return reinterpret_cast<const xmlChar*>(text);
 }
 
 std::string_view View(const xmlChar* text) {
@@ -61,61 +66,32 @@ bool IsXmlSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Whitespace-only text between elements, which child lists leave out.
-bool IsWhiteSpaceText(const xmlNode* node) {
-  if (node->type != XML_TEXT_NODE || !node->content || !*node->content) return false;
-  for (const xmlChar* c = node->content; *c; ++c)
-    if (!IsXmlSpace(static_cast<char>(*c))) return false;
-  return true;
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), IsXmlSpace);
 }
 
-bool IsListed(const xmlNode* node, bool keepWhiteSpace) {
-  return keepWhiteSpace || !IsWhiteSpaceText(node);
+TVariant NonEmpty(std::string_view text) {
+  return text.empty() ? TVariant() : TVariant(std::string(text));
 }
 
-TNodeType TypeOf(xmlElementType type) {
-  switch (type) {
-    case XML_ELEMENT_NODE:
-      return TNodeType::ntElement;
-    case XML_ATTRIBUTE_NODE:
-      return TNodeType::ntAttribute;
-    case XML_TEXT_NODE:
-      return TNodeType::ntText;
-    case XML_CDATA_SECTION_NODE:
-      return TNodeType::ntCData;
-    case XML_COMMENT_NODE:
-      return TNodeType::ntComment;
-    case XML_PI_NODE:
-      return TNodeType::ntProcessingInstr;
-    default:
-      return TNodeType::ntOther;
-  }
+// libxml2's message on one line, without its final line break.
+std::string Trimmed(const char* message) {
+  std::string text = message ? message : "";
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text;
 }
 
-std::string QualifiedName(const xmlNs* ns, const xmlChar* name) {
-  std::string result;
-  if (ns && ns->prefix) {
-    result = Chars(ns->prefix);
-    result += ':';
-  }
-  result += View(name);
-  return result;
+TNodeName MakeName(std::string text, TNodeType type, const std::string* ns,
+                   TXMLDocument& document) {
+  const size_t colon = text.find(':');
+  const auto localStart = static_cast<uint32_t>(colon == std::string::npos ? 0 : colon + 1);
+  return TNodeName{std::move(text), localStart, type, ns, &document};
 }
-
-bool QualifiedNameEquals(const xmlNs* ns, const xmlChar* local, std::string_view name) {
-  std::string_view localName = View(local);
-  if (!ns || !ns->prefix) return localName == name;
-  std::string_view prefix = View(ns->prefix);
-  return name.size() == prefix.size() + 1 + localName.size() && name.starts_with(prefix) &&
-         name[prefix.size()] == ':' && name.ends_with(localName);
-}
-
-const std::string kTextName = "#text";
-const std::string kCDataName = "#cdata-section";
-const std::string kCommentName = "#comment";
 
 // Objects of one type kept in blocks and destroyed together, so that the many small
-// wrappers of a document cost no allocation each.
+// nodes of a document cost no allocation each. Blocks double in size up to a cap, so a
+// small document takes little room and a large one few allocations.
 template <typename T>
 class TPool {
  public:
@@ -123,93 +99,146 @@ class TPool {
   TPool(const TPool&) = delete;
   TPool& operator=(const TPool&) = delete;
   ~TPool() {
-    for (size_t b = 0; b < FBlocks.size(); ++b) {
-      const size_t used = b + 1 == FBlocks.size() ? FUsed : kBlockSize;
-      for (size_t i = 0; i < used; ++i)
-        std::destroy_at(std::launder(reinterpret_cast<T*>(FBlocks[b]->Slots[i])));
+    if constexpr (!std::is_trivially_destructible_v<T>) {
+      for (size_t b = 0; b < FBlocks.size(); ++b) {
+        const size_t used = b + 1 == FBlocks.size() ? FUsed : FBlocks[b].Capacity;
+        for (size_t i = 0; i < used; ++i) std::destroy_at(FBlocks[b].At(i));
+      }
     }
   }
 
   // Room for one more object, which the caller must construct at once.
   void* Slot() {
-    if (FBlocks.empty() || FUsed == kBlockSize) {
-      FBlocks.push_back(std::unique_ptr<TBlock>(new TBlock));
+    if (FBlocks.empty() || FUsed == FBlocks.back().Capacity) {
+      const size_t capacity =
+          FBlocks.empty() ? kFirstBlock : std::min(2 * FBlocks.back().Capacity, kLastBlock);
+      FBlocks.push_back(
+          {std::make_unique_for_overwrite<std::byte[]>(capacity * sizeof(T)), capacity});
       FUsed = 0;
     }
-    return FBlocks.back()->Slots[FUsed++];
+    return FBlocks.back().Bytes.get() + sizeof(T) * FUsed++;
   }
 
  private:
-  static constexpr size_t kBlockSize = 256;
+  static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  static constexpr size_t kFirstBlock = 32;
+  static constexpr size_t kLastBlock = 1024;
   struct TBlock {
-    alignas(T) std::byte Slots[kBlockSize][sizeof(T)];
+    std::unique_ptr<std::byte[]> Bytes;
+    size_t Capacity;
+    T* At(size_t i) { return std::launder(reinterpret_cast<T*>(Bytes.get() + sizeof(T) * i)); }
   };
-  std::vector<std::unique_ptr<TBlock>> FBlocks;
+  std::vector<TBlock> FBlocks;
   size_t FUsed = 0;
 };
 
-// libxml2 interns names, so a (prefix, name) pair of pointers identifies a qualified name.
+// The character data of a document, in blocks that double in size up to a cap. A run of
+// text grows at the end of the current block and moves to a fresh block when it outgrows
+// it, so a closed run never moves.
+class TTextStore {
+ public:
+  // Starts a run at the end of the store.
+  void Open() { FRunStart = FUsed; }
+  // Adds `size` bytes to the open run.
+  void Append(const char* data, size_t size) {
+    if (size == 0) return;  // an empty text may have no storage at all
+    if (size > FCapacity - FUsed) Grow(size);
+    std::memcpy(FBlock + FUsed, data, size);
+    FUsed += size;
+  }
+  // The open run, which stays where it is from now on.
+  std::string_view Close() const { return {FBlock + FRunStart, FUsed - FRunStart}; }
+  // Forgets the open run and gives its room back.
+  void Discard() { FUsed = FRunStart; }
+  // Keeps `text` as a run of its own.
+  std::string_view Keep(std::string_view text) {
+    Open();
+    Append(text.data(), text.size());
+    return Close();
+  }
+
+ private:
+  static constexpr size_t kFirstBlock = 4 * 1024;
+  static constexpr size_t kLastBlock = 64 * 1024;
+
+  void Grow(size_t more) {
+    const size_t run = FUsed - FRunStart;
+    const size_t next = FCapacity == 0 ? kFirstBlock : std::min(2 * FCapacity, kLastBlock);
+    const size_t capacity = std::max(next, 2 * (run + more));
+    auto block = std::make_unique_for_overwrite<char[]>(capacity);
+    if (run > 0) std::memcpy(block.get(), FBlock + FRunStart, run);
+    // A block that holds nothing but the moving run is not needed any more.
+    if (FRunStart == 0 && !FBlocks.empty())
+      FBlocks.back() = std::move(block);
+    else
+      FBlocks.push_back(std::move(block));
+    FBlock = FBlocks.back().get();
+    FCapacity = capacity;
+    FRunStart = 0;
+    FUsed = run;
+  }
+
+  std::vector<std::unique_ptr<char[]>> FBlocks;
+  char* FBlock = nullptr;
+  size_t FCapacity = 0;
+  size_t FUsed = 0;
+  size_t FRunStart = 0;
+};
+
+// libxml2 interns names, so a prefix and a name pointer identify a qualified name for the
+// whole parse.
 struct TNameKey {
-  const void* Prefix;
-  const void* Name;
+  TNodeType Type;
+  const xmlChar* Prefix;
+  const xmlChar* Name;
+  const std::string* Namespace;
   bool operator==(const TNameKey&) const = default;
 };
 
 struct TNameKeyHash {
   size_t operator()(const TNameKey& key) const {
-    return std::hash<const void*>()(key.Prefix) * 31 + std::hash<const void*>()(key.Name);
+    const std::hash<const void*> hash;
+    return ((hash(key.Prefix) * 31 + hash(key.Name)) * 31 + hash(key.Namespace)) * 31 +
+           static_cast<size_t>(key.Type);
   }
 };
-
-std::string AttributeValue(const xmlAttr* attribute) {
-  const xmlNode* text = attribute->children;
-  if (!text) return {};
-  if (!text->next && text->type == XML_TEXT_NODE) return std::string(View(text->content));
-  xmlChar* joined = xmlNodeListGetString(attribute->doc, text, 1);
-  std::string result(View(joined));
-  xmlFree(joined);
-  return result;
-}
-
-TVariant NonEmpty(std::string text) {
-  return text.empty() ? TVariant() : TVariant(std::move(text));
-}
-
-const xmlAttr* FindAttribute(const xmlNode* element, std::string_view name) {
-  for (const xmlAttr* attribute = element->properties; attribute; attribute = attribute->next)
-    if (QualifiedNameEquals(attribute->ns, attribute->name, name)) return attribute;
-  return nullptr;
-}
-
-// libxml2's message on one line, without its final line break.
-std::string Trimmed(const char* message) {
-  std::string text = message ? message : "";
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-    text.pop_back();
-  return text;
-}
 
 }  // namespace
 
-// Feeds a document to libxml2's push parser as it arrives, so the text is never held whole
-// beside the tree; the first fatal error is kept for the message.
-struct TXMLDocument::TArena {
-  TPool<IXMLNode> Nodes;
-  TPool<IXMLNodeList> Lists;
-  std::unordered_map<TNameKey, const std::string*, TNameKeyHash> Names;
-  std::deque<std::string> NameTexts;
+struct IXMLNode::TLists {
+  explicit TLists(IXMLNode& owner) : Children(owner, false), Attributes(owner, true) {}
+  IXMLNodeList Children;
+  IXMLNodeList Attributes;
 };
 
-class TXMLDocument::TPushParser {
+struct TXMLDocument::TArena {
+  explicit TArena(TXMLDocument& document)
+      : TextName(MakeName("#text", TNodeType::ntText, nullptr, document)),
+        CDataName(MakeName("#cdata-section", TNodeType::ntCData, nullptr, document)),
+        CommentName(MakeName("#comment", TNodeType::ntComment, nullptr, document)) {}
+
+  const TNodeName TextName;
+  const TNodeName CDataName;
+  const TNodeName CommentName;
+  TPool<IXMLNode> Nodes;
+  TPool<IXMLNode::TLists> Lists;
+  TTextStore Texts;
+  std::deque<TNodeName> Names;
+  std::deque<std::string> Namespaces;
+};
+
+// Builds the document's tree from libxml2's SAX2 events while the bytes are pushed in as
+// they arrive, so the text is never held whole beside the tree and libxml2 builds no tree
+// of its own. Whitespace-only text is dropped as it ends unless it is to be preserved.
+class TXMLDocument::TBuilder {
  public:
-  TPushParser(std::string name, bool keepWhiteSpace)
-      : FName(std::move(name)), FKeepWhiteSpace(keepWhiteSpace) {
+  TBuilder(TXMLDocument& document, TArena& arena, std::string source)
+      : FDocument(document), FArena(arena), FSource(std::move(source)) {
     PrepareLibxml();
   }
-  TPushParser(const TPushParser&) = delete;
-  TPushParser& operator=(const TPushParser&) = delete;
-  ~TPushParser() {
+  TBuilder(const TBuilder&) = delete;
+  TBuilder& operator=(const TBuilder&) = delete;
+  ~TBuilder() {
     if (!FContext) return;
     if (FContext->myDoc) xmlFreeDoc(FContext->myDoc);
     xmlFreeParserCtxt(FContext);
@@ -218,7 +247,7 @@ class TXMLDocument::TPushParser {
   // Parses the next bytes; raises as soon as the document is known not to be well-formed.
   void Push(const char* data, size_t size) {
     if (!FContext) {
-      size_t take = std::min(size, kEncodingProbe - FHead.size());
+      const size_t take = std::min(size, kEncodingProbe - FHead.size());
       FHead.append(data, take);
       data += take;
       size -= take;
@@ -226,7 +255,8 @@ class TXMLDocument::TPushParser {
       Start();
     }
     while (size > 0) {
-      size_t piece = std::min(size, kPushChunk);
+      const size_t piece = std::min(size, kPushChunk);
+      FPushed += piece;
       xmlParseChunk(FContext, data, static_cast<int>(piece), 0);
       Check();
       data += piece;
@@ -234,222 +264,408 @@ class TXMLDocument::TPushParser {
     }
   }
 
-  // Ends the document and hands its tree over to the caller.
-  _xmlDoc* Finish() {
-    if (!FContext && FHead.empty())
-      throw EXMLDocError(FName + ": not well-formed: the document is empty");
+  // Ends the document and returns its root element.
+  IXMLNode& Finish() {
+    if (!FContext && FHead.empty()) throw Error("the document is empty");
     if (!FContext) Start();
     xmlParseChunk(FContext, nullptr, 0, 1);
     Check();
-    xmlDocPtr doc = FContext->myDoc;
-    FContext->myDoc = nullptr;
-    if (!doc || !xmlDocGetRootElement(doc)) {
-      if (doc) xmlFreeDoc(doc);
-      throw EXMLDocError(FName + ": not well-formed: the document has no root element");
-    }
-    return doc;
+    if (!FRoot) throw Error("the document has no root element");
+    return *FRoot;
   }
 
  private:
-  static constexpr int kOptions = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR |
-                                  XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+  static constexpr int kOptions =
+      XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+  // An element being read and its last child so far.
+  struct TOpenElement {
+    IXMLNode* Element;
+    IXMLNode* LastChild;
+  };
 
   void Start() {
-    FContext = xmlCreatePushParserCtxt(nullptr, nullptr, FHead.data(),
-                                       static_cast<int>(FHead.size()), FName.c_str());
-    if (!FContext) throw EXMLDocError(FName + ": the XML parser could not be created");
+    FKeepWhiteSpace = FDocument.FKeepWhiteSpace;
+    xmlSAXHandler handler{};
+    xmlSAXVersion(&handler, 2);
+    // The document, its DTD and its entities stay with libxml2's own handlers.
+    handler.startElementNs = &OnStartElement;
+    handler.endElementNs = &OnEndElement;
+    handler.characters = &OnCharacters;
+    handler.ignorableWhitespace = &OnCharacters;
+    handler.cdataBlock = &OnCData;
+    handler.comment = &OnComment;
+    handler.processingInstruction = &OnProcessingInstruction;
+    handler.reference = &OnReference;
+    handler.serror = &OnError;
+    FContext = xmlCreatePushParserCtxt(&handler, nullptr, FHead.data(),
+                                       static_cast<int>(FHead.size()), FSource.c_str());
+    if (!FContext) throw EXMLDocError(FSource + ": the XML parser could not be created");
     xmlCtxtUseOptions(FContext, kOptions);
+    // Entity contents are parsed in contexts of their own that inherit this pointer.
     FContext->_private = this;
-    FContext->sax->serror = &OnError;
-    if (!FKeepWhiteSpace) FContext->sax->endElementNs = &OnEndElement;
-  }
-
-  // Whitespace-only text is never listed, so it is dropped while the element is still in the
-  // cache: the tree shrinks by a third for indented feeds and later walks touch less.
-  static void OnEndElement(void* userData, const xmlChar* localName, const xmlChar* prefix,
-                           const xmlChar* uri) {
-    auto* context = static_cast<xmlParserCtxtPtr>(userData);
-    xmlNode* element = context->node;
-    xmlSAX2EndElementNs(userData, localName, prefix, uri);
-    if (!element) return;
-    for (xmlNode* child = element->children; child;) {
-      xmlNode* next = child->next;
-      if (IsWhiteSpaceText(child)) {
-        xmlUnlinkNode(child);
-        xmlFreeNode(child);
-      }
-      child = next;
-    }
   }
 
   void Check() const {
+    if (FFailed) throw EXMLDocError(FFailure);
     if (FContext->wellFormed) return;
     const xmlError& error = FHasFatal ? FFatal : FContext->lastError;
-    throw EXMLDocError(FName + ": not well-formed (line " + std::to_string(error.line) +
-                       ", column " + std::to_string(error.int2) + "): " + Trimmed(error.message));
+    throw EXMLDocError(FSource + ": not well-formed (line " + std::to_string(error.line) +
+                       ", column " + std::to_string(error.int2) +
+                       "): " + (FHasFatal ? FFatalMessage : Trimmed(error.message)));
+  }
+
+  EXMLDocError Error(const std::string& message) const {
+    return EXMLDocError(FSource + ": not well-formed: " + message);
+  }
+
+  // Stops the parse where it stands with our own reason, raised by the next Check.
+  void Fail(xmlParserCtxtPtr context, const std::string& message) {
+    FFailed = true;
+    FFailure = FSource + ": not well-formed (line " +
+               std::to_string(xmlSAX2GetLineNumber(FContext)) + ", column " +
+               std::to_string(xmlSAX2GetColumnNumber(FContext)) + "): " + message;
+    if (context != FContext) xmlStopParser(context);
+    xmlStopParser(FContext);
+  }
+
+  // Runs one event for the builder behind `userData`. Nothing may unwind through libxml2,
+  // so a failure stops the parse instead.
+  template <typename TEvent>
+  static void Handle(void* userData, TEvent&& event) {
+    auto* context = static_cast<xmlParserCtxtPtr>(userData);
+    auto* self = context ? static_cast<TBuilder*>(context->_private) : nullptr;
+    if (!self || self->FFailed) return;
+    try {
+      event(*self, context);
+    } catch (const std::exception& error) {
+      self->Fail(context, error.what());
+    } catch (...) {
+      self->Fail(context, "the parse failed");
+    }
+  }
+
+  // Counts what an entity reference adds; libxml2 parses an entity's content again at
+  // every reference, so the amount is bounded here.
+  void CountExpansion(xmlParserCtxtPtr context, size_t bytes) {
+    if (context == FContext) return;
+    FExpanded += bytes;
+    if (FExpanded > kExpansionAllowance + kExpansionFactor * FPushed)
+      Fail(context, "entity references expand to more than ten times the document's size");
+  }
+
+  static void OnStartElement(void* userData, const xmlChar* localName, const xmlChar* prefix,
+                             const xmlChar* uri, int, const xmlChar**, int attributeCount,
+                             int defaultedCount, const xmlChar** attributes) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      // Attributes that only the DTD supplies are not part of the document as written.
+      self.StartElement(context, localName, prefix, uri, attributes,
+                        static_cast<size_t>(attributeCount - defaultedCount));
+    });
+  }
+
+  static void OnEndElement(void* userData, const xmlChar*, const xmlChar*, const xmlChar*) {
+    Handle(userData, [](TBuilder& self, xmlParserCtxtPtr) {
+      self.EndText();
+      if (!self.FOpen.empty()) self.FOpen.pop_back();
+    });
+  }
+
+  static void OnCharacters(void* userData, const xmlChar* text, int size) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      self.AddText(context, TNodeType::ntText, text, static_cast<size_t>(size));
+    });
+  }
+
+  static void OnCData(void* userData, const xmlChar* text, int size) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      self.AddText(context, TNodeType::ntCData, text, static_cast<size_t>(size));
+    });
+  }
+
+  static void OnComment(void* userData, const xmlChar* text) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      self.AddLeaf(context, self.FArena.CommentName, View(text));
+    });
+  }
+
+  static void OnProcessingInstruction(void* userData, const xmlChar* target, const xmlChar* data) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      self.AddLeaf(context, self.NameOf(TNodeType::ntProcessingInstr, nullptr, target, nullptr),
+                   View(data));
+    });
+  }
+
+  // libxml2 reports an entity it cannot substitute (an undeclared one in a document with
+  // an external DTD) as a reference, which stays a node of its own.
+  static void OnReference(void* userData, const xmlChar* name) {
+    Handle(userData, [&](TBuilder& self, xmlParserCtxtPtr context) {
+      self.AddLeaf(context, self.NameOf(TNodeType::ntOther, nullptr, name, nullptr), {});
+    });
   }
 
   static void OnError(void* userData, xmlErrorPtr error) {
     auto* context = static_cast<xmlParserCtxtPtr>(userData);
     if (!context || !error || error->level != XML_ERR_FATAL) return;
-    auto* self = static_cast<TPushParser*>(context->_private);
+    auto* self = static_cast<TBuilder*>(context->_private);
     if (!self || self->FHasFatal) return;
     self->FHasFatal = true;
     self->FFatalMessage = Trimmed(error->message);
     self->FFatal = *error;
-    self->FFatal.message = self->FFatalMessage.data();
+    self->FFatal.message = nullptr;
   }
 
-  std::string FName;
-  bool FKeepWhiteSpace;
+  void StartElement(xmlParserCtxtPtr context, const xmlChar* localName, const xmlChar* prefix,
+                    const xmlChar* uri, const xmlChar** attributes, size_t attributeCount) {
+    EndText();
+    if (FOpen.size() >= kMaxDepth) {
+      Fail(context, "elements nest more than " + std::to_string(kMaxDepth) + " levels deep");
+      return;
+    }
+    CountExpansion(context, kNodeCost * (1 + attributeCount));
+    if (FFailed) return;
+    IXMLNode& element =
+        NewNode(FArena, NameOf(TNodeType::ntElement, prefix, localName, NamespaceOf(uri)));
+    IXMLNode** link = &element.FContent.Links.FirstAttribute;
+    // Each attribute comes as five pointers: local name, prefix, URI, value, end of value.
+    for (size_t i = 0; i < attributeCount; ++i, attributes += 5) {
+      const std::string_view value(Chars(attributes[3]),
+                                   static_cast<size_t>(attributes[4] - attributes[3]));
+      const TNodeName& name =
+          NameOf(TNodeType::ntAttribute, attributes[1], attributes[0], NamespaceOf(attributes[2]));
+      IXMLNode& attribute = NewTextNode(FArena, name, value);
+      *link = &attribute;
+      link = &attribute.FNext;
+    }
+    Link(element);
+    FOpen.push_back({&element, nullptr});
+  }
+
+  // Text and CDATA arrive in pieces; consecutive pieces of one kind make one node.
+  void AddText(xmlParserCtxtPtr context, TNodeType type, const xmlChar* text, size_t size) {
+    if (FOpen.empty()) return;
+    CountExpansion(context, size);
+    if (FFailed) return;
+    if (FTextType != type) {
+      EndText();
+      FTextType = type;
+      FTextBlank = true;
+      FArena.Texts.Open();
+    }
+    const std::string_view piece(Chars(text), size);
+    if (FTextBlank) FTextBlank = IsBlank(piece);
+    FArena.Texts.Append(piece.data(), piece.size());
+  }
+
+  // Ends the text being gathered, if any, and links it unless it is whitespace to drop.
+  void EndText() {
+    if (FTextType == TNodeType::ntOther) return;
+    const TNodeType type = FTextType;
+    FTextType = TNodeType::ntOther;
+    const std::string_view text = FArena.Texts.Close();
+    if (type == TNodeType::ntText && FTextBlank && !text.empty() && !FKeepWhiteSpace) {
+      FArena.Texts.Discard();
+      return;
+    }
+    IXMLNode& node =
+        NewNode(FArena, type == TNodeType::ntText ? FArena.TextName : FArena.CDataName);
+    node.FContent.Text = {text.data(), text.size()};
+    Link(node);
+  }
+
+  // A comment, processing instruction or reference inside the root element.
+  void AddLeaf(xmlParserCtxtPtr context, const TNodeName& name, std::string_view text) {
+    if (FOpen.empty()) return;
+    EndText();
+    CountExpansion(context, kNodeCost + text.size());
+    if (FFailed) return;
+    Link(NewTextNode(FArena, name, text));
+  }
+
+  // Links `node` after the last child of the open element, or makes it the root.
+  void Link(IXMLNode& node) {
+    if (FOpen.empty()) {
+      if (!FRoot) FRoot = &node;
+      return;
+    }
+    TOpenElement& parent = FOpen.back();
+    if (parent.LastChild)
+      parent.LastChild->FNext = &node;
+    else
+      parent.Element->FContent.Links.FirstChild = &node;
+    parent.LastChild = &node;
+  }
+
+  const TNodeName& NameOf(TNodeType type, const xmlChar* prefix, const xmlChar* name,
+                          const std::string* ns) {
+    const TNameKey key{type, prefix, name, ns};
+    auto found = FNames.find(key);
+    if (found != FNames.end()) return *found->second;
+    std::string text;
+    if (prefix) text.append(View(prefix)).append(1, ':');
+    text.append(View(name));
+    const TNodeName& kept =
+        FArena.Names.emplace_back(MakeName(std::move(text), type, ns, FDocument));
+    FNames.emplace(key, &kept);
+    return kept;
+  }
+
+  // The document's copy of a namespace URI; nullptr for none. The last one found is tried
+  // first, since a feed uses few namespaces over and over.
+  const std::string* NamespaceOf(const xmlChar* uri) {
+    if (!uri || !*uri) return nullptr;
+    const std::string_view text = View(uri);
+    if (FLastNamespace && *FLastNamespace == text) return FLastNamespace;
+    auto found = FNamespaces.find(text);
+    if (found == FNamespaces.end()) {
+      const std::string& kept = FArena.Namespaces.emplace_back(text);
+      found = FNamespaces.emplace(kept, &kept).first;
+    }
+    FLastNamespace = found->second;
+    return FLastNamespace;
+  }
+
+  TXMLDocument& FDocument;
+  TArena& FArena;
+  std::string FSource;
+  bool FKeepWhiteSpace = false;
   std::string FHead;
   xmlParserCtxtPtr FContext = nullptr;
+  size_t FPushed = 0;    // bytes handed to the parser so far
+  size_t FExpanded = 0;  // what entity references have added so far
+
+  std::vector<TOpenElement> FOpen;
+  IXMLNode* FRoot = nullptr;
+  TNodeType FTextType = TNodeType::ntOther;  // the kind of text being gathered; ntOther: none
+  bool FTextBlank = false;                   // whether that text is whitespace so far
+
+  std::unordered_map<TNameKey, const TNodeName*, TNameKeyHash> FNames;
+  std::unordered_map<std::string_view, const std::string*> FNamespaces;
+  const std::string* FLastNamespace = nullptr;
+
   bool FHasFatal = false;
   xmlError FFatal{};
   std::string FFatalMessage;
+  bool FFailed = false;
+  std::string FFailure;
 };
 
-IXMLNode::IXMLNode(TXMLDocument& document, void* node, TNodeType type, const std::string& name)
-    : FDocument(document), FNode(node), FType(type) {
-  SetName(name);
-}
-
-void IXMLNode::SetName(const std::string& name) {
-  FName = &name;
-  // Name lookups compare local names on every sibling, so the prefix is measured once.
-  const size_t colon = name.find(':');
-  const bool prefixed = colon != std::string::npos &&
-                        (FType == TNodeType::ntElement || FType == TNodeType::ntAttribute);
-  FLocalStart = prefixed ? static_cast<uint32_t>(colon + 1) : 0;
-}
-
-IXMLNode::~IXMLNode() = default;
-
 std::string_view IXMLNode::LocalName() const {
-  if (FType != TNodeType::ntElement && FType != TNodeType::ntAttribute) return {};
-  return std::string_view(*FName).substr(FLocalStart);
+  const TNodeType type = NodeType();
+  if (type != TNodeType::ntElement && type != TNodeType::ntAttribute) return {};
+  return std::string_view(FName->Text).substr(FName->LocalStart);
 }
 
 std::string_view IXMLNode::NamespaceURI() const {
-  const xmlNs* ns = nullptr;
-  if (FType == TNodeType::ntElement) ns = static_cast<const xmlNode*>(FNode)->ns;
-  if (FType == TNodeType::ntAttribute) ns = static_cast<const xmlAttr*>(FNode)->ns;
-  return ns ? View(ns->href) : std::string_view();
+  return FName->Namespace ? std::string_view(*FName->Namespace) : std::string_view();
 }
 
 TVariant IXMLNode::NodeValue() const {
-  if (FType == TNodeType::ntAttribute)
-    return NonEmpty(AttributeValue(static_cast<const xmlAttr*>(FNode)));
-  auto* node = static_cast<xmlNode*>(FNode);
-  if (FType != TNodeType::ntElement) return NonEmpty(std::string(View(node->content)));
-
-  const xmlNode* only = nullptr;
-  for (const xmlNode* child = node->children; child; child = child->next) {
-    if (!IsListed(child, FDocument.FKeepWhiteSpace)) continue;
-    if (only) throw EXMLDocError("Element does not contain a single text node");
-    only = child;
-  }
+  if (!IsElement()) return NonEmpty(Text());
+  const IXMLNode* only = FContent.Links.FirstChild;
   if (!only) {
     // An empty element reads as an empty text child, which it then keeps.
-    const_cast<IXMLNode*>(this)->AppendChild(xmlNewDocText(node->doc, XmlChars("")));
+    TXMLDocument::TArena& arena = *Document().FArena;
+    const_cast<IXMLNode*>(this)->AppendChild(TXMLDocument::NewTextNode(arena, arena.TextName, {}));
     return TVariant();
   }
-  if (only->type != XML_TEXT_NODE && only->type != XML_CDATA_SECTION_NODE)
+  const TNodeType type = only->NodeType();
+  if (only->FNext || (type != TNodeType::ntText && type != TNodeType::ntCData))
     throw EXMLDocError("Element does not contain a single text node");
-  return NonEmpty(std::string(View(only->content)));
+  return NonEmpty(only->Text());
 }
 
 TVariant IXMLNode::Attributes(std::string_view name) const {
-  const xmlAttr* attribute = nullptr;
-  if (FType == TNodeType::ntElement) attribute = FindAttribute(static_cast<xmlNode*>(FNode), name);
-  if (attribute) return TVariant(AttributeValue(attribute));
-  return (FDocument.Options & doAttrNull) ? TVariant() : TVariant(std::string());
+  if (IsElement()) {
+    for (const IXMLNode* attribute = FContent.Links.FirstAttribute; attribute;
+         attribute = attribute->FNext)
+      if (attribute->NodeName() == name) return TVariant(std::string(attribute->Text()));
+  }
+  return (Document().Options & doAttrNull) ? TVariant() : TVariant(std::string());
+}
+
+IXMLNode::TLists& IXMLNode::Lists() {
+  if (!FLists) FLists = new (Document().FArena->Lists.Slot()) TLists(*this);
+  return *FLists;
 }
 
 IXMLNodeList& IXMLNode::ChildNodes() {
-  if (FChildren) return *FChildren;
-  FChildren = &FDocument.NewList(*this, false);
-  if (FType == TNodeType::ntElement) {
-    auto* element = static_cast<xmlNode*>(FNode);
-    const bool keep = FDocument.FKeepWhiteSpace;
-    FChildren->FNamespace = NamespaceURI();
-    size_t count = 0;
-    for (xmlNode* child = element->children; child; child = child->next)
-      count += IsListed(child, keep);
-    FChildren->FNodes.reserve(count);
-    for (xmlNode* child = element->children; child; child = child->next)
-      if (IsListed(child, keep))
-        FChildren->FNodes.push_back(&FDocument.Wrap(child, TypeOf(child->type)));
-  }
-  return *FChildren;
+  return Lists().Children;
 }
 
 IXMLNodeList& IXMLNode::AttributeNodes() {
-  if (FAttributes) return *FAttributes;
-  FAttributes = &FDocument.NewList(*this, true);
-  if (FType != TNodeType::ntElement) return *FAttributes;
-  xmlAttr* first = static_cast<xmlNode*>(FNode)->properties;
+  return Lists().Attributes;
+}
+
+void IXMLNode::AppendChild(IXMLNode& child) {
+  IXMLNode** link = &FContent.Links.FirstChild;
+  while (*link) link = &(*link)->FNext;
+  *link = &child;
+  if (FLists && FLists->Children.FIndexed) FLists->Children.FNodes.push_back(&child);
+}
+
+void IXMLNode::AppendAttribute(IXMLNode& attribute) {
+  IXMLNode** link = &FContent.Links.FirstAttribute;
+  while (*link) link = &(*link)->FNext;
+  *link = &attribute;
+  if (FLists && FLists->Attributes.FIndexed) FLists->Attributes.FNodes.push_back(&attribute);
+}
+
+IXMLNode* IXMLNodeList::First() const {
+  if (!FOwner.IsElement()) return nullptr;
+  return FAttributes ? FOwner.FContent.Links.FirstAttribute : FOwner.FContent.Links.FirstChild;
+}
+
+const std::vector<IXMLNode*>& IXMLNodeList::Index() const {
+  if (FIndexed) return FNodes;
+  FIndexed = true;
   size_t count = 0;
-  for (xmlAttr* attribute = first; attribute; attribute = attribute->next) ++count;
-  FAttributes->FNodes.reserve(count);
-  for (xmlAttr* attribute = first; attribute; attribute = attribute->next)
-    FAttributes->FNodes.push_back(&FDocument.Wrap(attribute, TNodeType::ntAttribute));
-  return *FAttributes;
+  for (const IXMLNode* node = First(); node; node = node->FNext) ++count;
+  FNodes.reserve(count);
+  for (IXMLNode* node = First(); node; node = node->FNext) FNodes.push_back(node);
+  return FNodes;
 }
-
-IXMLNode* IXMLNode::AppendChild(void* child) {
-  auto* added = xmlAddChild(static_cast<xmlNode*>(FNode), static_cast<xmlNode*>(child));
-  if (!added) throw EXMLDocError("Could not add a node to \"" + *FName + "\"");
-  // A text child may have merged into a text node already there.
-  if (added != child || !IsListed(added, FDocument.FKeepWhiteSpace)) return nullptr;
-  IXMLNode& wrapper = FDocument.Wrap(added, TypeOf(added->type));
-  if (FChildren) FChildren->FNodes.push_back(&wrapper);
-  return &wrapper;
-}
-
-IXMLNodeList::IXMLNodeList(IXMLNode& owner, bool attributes)
-    : FOwner(owner), FAttributes(attributes) {}
 
 IXMLNode& IXMLNodeList::Nodes(int index) const {
   if (index < 0 || index >= Count())
     throw EXMLDocError("List index out of bounds (" + std::to_string(index) + ")");
-  return *FNodes[static_cast<size_t>(index)];
+  return *Index()[static_cast<size_t>(index)];
 }
 
 IXMLNode& IXMLNodeList::Nodes(std::string_view name) {
   if (IXMLNode* found = FindNode(name)) return *found;
   const std::string text(name);
-  if (!(FOwner.FDocument.Options & doNodeAutoCreate) || name.empty())
+  TXMLDocument& document = FOwner.Document();
+  if (!(document.Options & doNodeAutoCreate) || name.empty())
     throw EXMLDocError("Node \"" + text + "\" not found");
-  if (FOwner.FType != TNodeType::ntElement)
-    throw EXMLDocError("Node \"" + text + "\" cannot be added to \"" + *FOwner.FName + "\"");
-  auto* owner = static_cast<xmlNode*>(FOwner.FNode);
-  IXMLNode* created = nullptr;
+  if (!FOwner.IsElement())
+    throw EXMLDocError("Node \"" + text + "\" cannot be added to \"" + FOwner.NodeName() + "\"");
+  TXMLDocument::TArena& arena = *document.FArena;
   if (FAttributes) {
-    xmlAttr* attribute = xmlNewProp(owner, XmlChars(text.c_str()), nullptr);
-    if (!attribute) throw EXMLDocError("Could not add the attribute \"" + text + "\"");
-    created = &FOwner.FDocument.Wrap(attribute, TNodeType::ntAttribute);
-    FNodes.push_back(created);
-  } else {
-    // The new element takes the list's namespace so that it is found again by name.
-    xmlNode* element = xmlNewDocNode(owner->doc, owner->ns, XmlChars(text.c_str()), nullptr);
-    if (!element) throw EXMLDocError("Could not add the element \"" + text + "\"");
-    created = FOwner.AppendChild(element);
+    IXMLNode& attribute = TXMLDocument::NewTextNode(
+        arena, document.KeepName(text, TNodeType::ntAttribute, nullptr), {});
+    FOwner.AppendAttribute(attribute);
+    return attribute;
   }
-  created->SetName(FOwner.FDocument.KeepName(text));
-  return *created;
+  // The new element takes the list's namespace so that it is found again by name.
+  IXMLNode& element = TXMLDocument::NewNode(
+      arena, document.KeepName(text, TNodeType::ntElement, FOwner.FName->Namespace));
+  FOwner.AppendChild(element);
+  return element;
 }
 
 IXMLNode* IXMLNodeList::FindNode(std::string_view name) const {
   if (name.empty()) return nullptr;
-  for (IXMLNode* node : FNodes)
+  for (IXMLNode* node = First(); node; node = node->FNext)
     if (Matches(*node, name)) return node;
   return nullptr;
 }
 
 bool IXMLNodeList::Matches(const IXMLNode& node, std::string_view name) const {
-  if (*node.FName != name && node.LocalName() != name) return false;
-  return FNamespace.empty() || EqualsIgnoreCase(FNamespace, node.NamespaceURI());
+  if (node.NodeName() != name && node.LocalName() != name) return false;
+  // A child list is in its owner's namespace; an attribute list is in none.
+  const std::string* ns = FAttributes ? nullptr : FOwner.FName->Namespace;
+  return !ns || node.FName->Namespace == ns || EqualsIgnoreCase(*ns, node.NamespaceURI());
 }
 
 TXMLDocument::TXMLDocument() = default;
@@ -463,25 +679,34 @@ void TXMLDocument::SetActive(bool active) {
   FActive = active;
 }
 
-void TXMLDocument::LoadFromFile(const std::string& name) {
-  if (name.empty()) throw EXMLDocError("FileName cannot be blank");
+std::unique_ptr<TXMLDocument::TArena> TXMLDocument::BeginLoad() {
   Clear();
   FActive = true;
   FKeepWhiteSpace = ParseOptions & poPreserveWhiteSpace;
-  TPushParser parser(name, FKeepWhiteSpace);
+  return std::make_unique<TArena>(*this);
+}
+
+void TXMLDocument::EndLoad(std::unique_ptr<TArena> arena, IXMLNode& root) {
+  FArena = std::move(arena);
+  FRoot = &root;
+}
+
+void TXMLDocument::LoadFromFile(const std::string& name) {
+  if (name.empty()) throw EXMLDocError("FileName cannot be blank");
+  std::unique_ptr<TArena> arena = BeginLoad();
+  TBuilder builder(*this, *arena, name);
   TFeedFetcher(FetchOptions)
       .Fetch(
-          name, [&parser](const char* data, size_t size) { parser.Push(data, size); }, OnProgress);
-  Adopt(parser.Finish());
+          name, [&builder](const char* data, size_t size) { builder.Push(data, size); },
+          OnProgress);
+  EndLoad(std::move(arena), builder.Finish());
 }
 
 void TXMLDocument::LoadFromData(const char* data, size_t size, const std::string& name) {
-  Clear();
-  FActive = true;
-  FKeepWhiteSpace = ParseOptions & poPreserveWhiteSpace;
-  TPushParser parser(name, FKeepWhiteSpace);
-  parser.Push(data, size);
-  Adopt(parser.Finish());
+  std::unique_ptr<TArena> arena = BeginLoad();
+  TBuilder builder(*this, *arena, name);
+  builder.Push(data, size);
+  EndLoad(std::move(arena), builder.Finish());
 }
 
 IXMLNode& TXMLDocument::DocumentElement() {
@@ -492,62 +717,22 @@ IXMLNode& TXMLDocument::DocumentElement() {
 void TXMLDocument::Clear() {
   FRoot = nullptr;
   FArena.reset();
-  if (FDoc) xmlFreeDoc(FDoc);
-  FDoc = nullptr;
 }
 
-void TXMLDocument::Adopt(_xmlDoc* doc) {
-  Clear();
-  FDoc = doc;
-  FArena = std::make_unique<TArena>();
-  FRoot = &Wrap(xmlDocGetRootElement(doc), TNodeType::ntElement);
+IXMLNode& TXMLDocument::NewNode(TArena& arena, const TNodeName& name) {
+  return *new (arena.Nodes.Slot()) IXMLNode(name);
 }
 
-IXMLNode& TXMLDocument::Wrap(void* node, TNodeType type) {
-  // Each libxml2 node carries its wrapper, so a node is wrapped once however it is reached.
-  void*& slot = type == TNodeType::ntAttribute ? static_cast<xmlAttr*>(node)->_private
-                                               : static_cast<xmlNode*>(node)->_private;
-  if (slot) return *static_cast<IXMLNode*>(slot);
-  const std::string& name = NameOf(node, type);
-  auto* wrapper = new (FArena->Nodes.Slot()) IXMLNode(*this, node, type, name);
-  slot = wrapper;
-  return *wrapper;
+IXMLNode& TXMLDocument::NewTextNode(TArena& arena, const TNodeName& name, std::string_view text) {
+  IXMLNode& node = NewNode(arena, name);
+  const std::string_view kept = arena.Texts.Keep(text);
+  node.FContent.Text = {kept.data(), kept.size()};
+  return node;
 }
 
-IXMLNodeList& TXMLDocument::NewList(IXMLNode& owner, bool attributes) {
-  return *new (FArena->Lists.Slot()) IXMLNodeList(owner, attributes);
-}
-
-const std::string& TXMLDocument::NameOf(const void* node, TNodeType type) {
-  const xmlNs* ns = nullptr;
-  const xmlChar* name = nullptr;
-  switch (type) {
-    case TNodeType::ntText:
-      return kTextName;
-    case TNodeType::ntCData:
-      return kCDataName;
-    case TNodeType::ntComment:
-      return kCommentName;
-    case TNodeType::ntAttribute:
-      ns = static_cast<const xmlAttr*>(node)->ns;
-      name = static_cast<const xmlAttr*>(node)->name;
-      break;
-    case TNodeType::ntElement:
-      ns = static_cast<const xmlNode*>(node)->ns;
-      [[fallthrough]];
-    default:
-      name = static_cast<const xmlNode*>(node)->name;
-  }
-  const TNameKey key{ns ? ns->prefix : nullptr, name};
-  auto found = FArena->Names.find(key);
-  if (found != FArena->Names.end()) return *found->second;
-  const std::string& kept = KeepName(QualifiedName(ns, name));
-  FArena->Names.emplace(key, &kept);
-  return kept;
-}
-
-const std::string& TXMLDocument::KeepName(std::string_view name) {
-  return FArena->NameTexts.emplace_back(name);
+const TNodeName& TXMLDocument::KeepName(std::string_view name, TNodeType type,
+                                        const std::string* ns) {
+  return FArena->Names.emplace_back(MakeName(std::string(name), type, ns, *this));
 }
 
 }  // namespace vantle

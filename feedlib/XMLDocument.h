@@ -12,9 +12,6 @@
 #include "FeedFetcher.h"
 #include "Variant.h"
 
-struct _xmlNode;
-struct _xmlDoc;
-
 namespace vantle {
 
 // Raised by the document layer: blank file names, documents that are not well-formed,
@@ -43,7 +40,7 @@ enum TParseOption : unsigned {
 using TParseOptions = unsigned;
 
 // The kind of a node.
-enum class TNodeType {
+enum class TNodeType : uint8_t {
   ntElement,
   ntAttribute,
   ntText,
@@ -56,19 +53,29 @@ enum class TNodeType {
 class IXMLNodeList;
 class TXMLDocument;
 
+// What nodes of one name share: the qualified name as written, the kind of node, the
+// namespace and the document. Kept once per document for all the nodes that share it.
+struct TNodeName {
+  std::string Text;
+  uint32_t LocalStart = 0;  // where the local name starts: after the first colon of a prefix
+  TNodeType Type = TNodeType::ntElement;
+  const std::string* Namespace = nullptr;  // kept by the document; nullptr when none
+  TXMLDocument* Document = nullptr;
+};
+
 // A node of a loaded document. Owned by the document; valid until the document is
 // reloaded, made inactive or destroyed.
 class IXMLNode {
  public:
   IXMLNode(const IXMLNode&) = delete;
   IXMLNode& operator=(const IXMLNode&) = delete;
-  ~IXMLNode();
+  ~IXMLNode() = default;
 
   // The kind of node.
-  TNodeType NodeType() const { return FType; }
+  TNodeType NodeType() const { return FName->Type; }
   // The qualified name as written ("rdf:RDF"); "#text", "#cdata-section", "#comment" for
   // character nodes, the target for a processing instruction.
-  const std::string& NodeName() const { return *FName; }
+  const std::string& NodeName() const { return FName->Text; }
   // The name without its prefix; empty for character nodes.
   std::string_view LocalName() const;
   // The namespace URI of an element or attribute; empty when it has none.
@@ -88,19 +95,39 @@ class IXMLNode {
  private:
   friend class TXMLDocument;
   friend class IXMLNodeList;
-  IXMLNode(TXMLDocument& document, void* node, TNodeType type, const std::string& name);
-  // Points the node at `name` and remembers where its local part starts.
-  void SetName(const std::string& name);
-  // Links `child` (a new xmlNode) under this element and into the child list when built.
-  IXMLNode* AppendChild(void* child);
 
-  TXMLDocument& FDocument;
-  void* FNode;  // xmlNode* or xmlAttr*
-  TNodeType FType;
-  uint32_t FLocalStart = 0;            // offset of the local name in *FName; fills padding
-  const std::string* FName = nullptr;  // kept by the document, shared by equal names
-  IXMLNodeList* FChildren = nullptr;   // made on first use; the document owns both lists
-  IXMLNodeList* FAttributes = nullptr;
+  // What an element links to: its first child and its first attribute.
+  struct TLinks {
+    IXMLNode* FirstChild;
+    IXMLNode* FirstAttribute;
+  };
+  // What any other node holds: its text, kept by the document.
+  struct TText {
+    const char* Data;
+    size_t Size;
+  };
+
+  struct TLists;
+
+  explicit IXMLNode(const TNodeName& name) : FName(&name) {}
+  bool IsElement() const { return NodeType() == TNodeType::ntElement; }
+  TXMLDocument& Document() const { return *FName->Document; }
+  // The node's two lists, made on first use.
+  TLists& Lists();
+  std::string_view Text() const { return {FContent.Text.Data, FContent.Text.Size}; }
+  // Appends `child` after the last child of this element, and to the child list when built.
+  void AppendChild(IXMLNode& child);
+  // Appends `attribute` after the last attribute of this element, and to the list when built.
+  void AppendAttribute(IXMLNode& attribute);
+
+  // A document holds many nodes, so a node keeps only what is its own.
+  const TNodeName* FName;
+  IXMLNode* FNext = nullptr;  // the next sibling, or the next attribute
+  union {
+    TLinks Links;  // elements
+    TText Text;    // every other kind
+  } FContent{};
+  TLists* FLists = nullptr;  // the document owns them
 };
 
 // An ordered list of nodes: the children or the attributes of one node. Index access is O(1).
@@ -110,7 +137,7 @@ class IXMLNodeList {
   IXMLNodeList& operator=(const IXMLNodeList&) = delete;
 
   // The number of nodes.
-  int Count() const { return static_cast<int>(FNodes.size()); }
+  int Count() const { return static_cast<int>(Index().size()); }
   // The node at 0-based `index`; raises "List index out of bounds (%d)" outside the list.
   IXMLNode& Nodes(int index) const;
   // The same for a list that is not const, so that Nodes(0) is not taken for a name.
@@ -125,17 +152,22 @@ class IXMLNodeList {
  private:
   friend class IXMLNode;
   friend class TXMLDocument;
-  IXMLNodeList(IXMLNode& owner, bool attributes);
+  IXMLNodeList(IXMLNode& owner, bool attributes) : FOwner(owner), FAttributes(attributes) {}
+  // The first node of the owner's chain of children or attributes.
+  IXMLNode* First() const;
+  // The nodes by position, gathered from the chain the first time a position is asked for;
+  // lookups by name walk the chain and need no index.
+  const std::vector<IXMLNode*>& Index() const;
   bool Matches(const IXMLNode& node, std::string_view name) const;
 
   IXMLNode& FOwner;
   bool FAttributes;
-  std::string_view FNamespace;  // the owner's namespace for child lists, empty for attributes
-  std::vector<IXMLNode*> FNodes;
+  mutable bool FIndexed = false;
+  mutable std::vector<IXMLNode*> FNodes;
 };
 
 // An XML document that fetches and parses a link, the file or web address it names.
-// Parsing never loads a DTD or an external entity and bounds entity expansion.
+// Parsing never loads a DTD or an external entity and bounds entity expansion and nesting.
 class TXMLDocument {
  public:
   TXMLDocument();
@@ -162,27 +194,29 @@ class TXMLDocument {
   void LoadFromData(const char* data, size_t size, const std::string& name = "data");
 
   // True when a document is loaded.
-  bool IsLoaded() const { return FDoc != nullptr; }
+  bool IsLoaded() const { return FRoot != nullptr; }
   // The root element; raises EXMLDocError when no document is loaded.
   IXMLNode& DocumentElement();
 
  private:
   friend class IXMLNode;
   friend class IXMLNodeList;
-  class TPushParser;
+  class TBuilder;
   struct TArena;
 
   void Clear();
-  void Adopt(_xmlDoc* doc);
-  IXMLNode& Wrap(void* node, TNodeType type);
-  IXMLNodeList& NewList(IXMLNode& owner, bool attributes);
-  const std::string& NameOf(const void* node, TNodeType type);
-  const std::string& KeepName(std::string_view name);
+  // Starts a load: drops the content and takes the parse options as they are now.
+  std::unique_ptr<TArena> BeginLoad();
+  // Takes over a loaded tree.
+  void EndLoad(std::unique_ptr<TArena> arena, IXMLNode& root);
+  static IXMLNode& NewNode(TArena& arena, const TNodeName& name);
+  static IXMLNode& NewTextNode(TArena& arena, const TNodeName& name, std::string_view text);
+  // A name for nodes made after the load, such as missing elements created on lookup.
+  const TNodeName& KeepName(std::string_view name, TNodeType type, const std::string* ns);
 
   bool FActive = false;
-  bool FKeepWhiteSpace = false;  // poPreserveWhiteSpace as it was at the load
-  _xmlDoc* FDoc = nullptr;
-  std::unique_ptr<TArena> FArena;  // every wrapper and list handed out
+  bool FKeepWhiteSpace = false;    // poPreserveWhiteSpace as it was at the load
+  std::unique_ptr<TArena> FArena;  // every node, list, name and text of the document
   IXMLNode* FRoot = nullptr;
 };
 

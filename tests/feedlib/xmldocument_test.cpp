@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -170,6 +171,66 @@ TEST(XMLDocument, SubstitutesInternalEntitiesIntoOneTextNode) {
   EXPECT_EQ(root.NodeValue().AsString(), "Hello, World!");
 }
 
+TEST(XMLDocument, SubstitutesEntitiesHoldingMarkupAtEveryReference) {
+  auto doc = Parse("<!DOCTYPE r [<!ENTITY sig '<b x=\"1\">&amp;</b>'>]><r>a&sig;b&sig;</r>");
+  IXMLNodeList& children = doc->DocumentElement().ChildNodes();
+  ASSERT_EQ(children.Count(), 4);
+  EXPECT_EQ(children.Nodes(0).NodeValue().AsString(), "a");
+  EXPECT_EQ(children.Nodes(1).NodeName(), "b");
+  EXPECT_EQ(children.Nodes(1).Attributes("x").AsString(), "1");
+  EXPECT_EQ(children.Nodes(1).NodeValue().AsString(), "&");
+  EXPECT_EQ(children.Nodes(2).NodeValue().AsString(), "b");
+  EXPECT_EQ(children.Nodes(3).NodeValue().AsString(), "&");
+}
+
+TEST(XMLDocument, MergesAdjacentCDataSectionsButNotTextBesideThem) {
+  auto doc = Parse("<r><c><![CDATA[<p>]]><![CDATA[</p>]]></c><m>x<![CDATA[y]]></m></r>");
+  IXMLNodeList& children = doc->DocumentElement().ChildNodes();
+  EXPECT_EQ(children.Nodes("c").ChildNodes().Count(), 1);
+  EXPECT_EQ(children.Nodes("c").NodeValue().AsString(), "<p></p>");
+  EXPECT_EQ(children.Nodes("m").ChildNodes().Count(), 2);
+}
+
+TEST(XMLDocument, LeavesCommentsAndInstructionsOutsideTheRootOut) {
+  auto doc = Parse("<?xml version='1.0'?><!-- before --><?pi x?><r>t</r><!-- after --><?pi y?>");
+  EXPECT_EQ(doc->DocumentElement().ChildNodes().Count(), 1);
+  EXPECT_EQ(doc->DocumentElement().NodeValue().AsString(), "t");
+}
+
+TEST(XMLDocument, KeepsAnUndeclaredEntityOfAnExternalDtdAsANodeOfItsOwn) {
+  auto doc = Parse("<!DOCTYPE r SYSTEM 'r.dtd'><r>a &nbsp; b</r>");
+  IXMLNodeList& children = doc->DocumentElement().ChildNodes();
+  ASSERT_EQ(children.Count(), 3);
+  EXPECT_EQ(children.Nodes(1).NodeType(), TNodeType::ntOther);
+  EXPECT_EQ(children.Nodes(1).NodeName(), "nbsp");
+  EXPECT_THROW(doc->DocumentElement().NodeValue(), EXMLDocError);
+}
+
+TEST(XMLDocument, ListsOnlyTheAttributesWrittenInTheDocument) {
+  auto doc = Parse(
+      "<!DOCTYPE r [<!ATTLIST r mode CDATA 'escaped' xmlns:d CDATA 'urn:d'>]>"
+      "<r type='html'><d:x/></r>");
+  IXMLNode& root = doc->DocumentElement();
+  EXPECT_EQ(root.AttributeNodes().Count(), 1);
+  EXPECT_TRUE(root.Attributes("mode").IsNull());
+  EXPECT_EQ(root.ChildNodes().Nodes(0).NamespaceURI(), "urn:d");
+}
+
+TEST(XMLDocument, KeepsLongTextsAndTheTextsAroundThemIntact) {
+  std::string xml = "<r>";
+  std::vector<std::string> texts;
+  for (size_t size : {10u, 300000u, 70000u, 5u, 65536u, 1u, 130000u}) {
+    texts.push_back(std::string(size - 1, static_cast<char>('a' + texts.size())) + "&");
+    xml += "<t>" + texts.back().substr(0, size - 1) + "&amp;</t>";
+  }
+  xml += "</r>";
+  auto doc = Parse(xml);
+  IXMLNodeList& children = doc->DocumentElement().ChildNodes();
+  ASSERT_EQ(children.Count(), static_cast<int>(texts.size()));
+  for (size_t i = 0; i < texts.size(); ++i)
+    EXPECT_EQ(children.Nodes(static_cast<int>(i)).NodeValue().AsString(), texts[i]) << i;
+}
+
 TEST(XMLDocument, ReadsAttributesPresentEmptyOrAbsent) {
   auto doc = Parse("<r version='2.0' empty='' x:mode='m' xmlns:x='urn:x'/>");
   IXMLNode& root = doc->DocumentElement();
@@ -303,6 +364,15 @@ TEST(XMLDocument, RefusesABlankFileName) {
   } catch (const EXMLDocError& e) {
     EXPECT_STREQ(e.what(), "FileName cannot be blank");
   }
+}
+
+TEST(XMLDocument, HoldsNoDocumentAfterAFailedLoad) {
+  TXMLDocument doc;
+  doc.LoadFromData("<r/>", 4);
+  EXPECT_THROW(doc.LoadFromData("<r>", 3), EXMLDocError);
+  EXPECT_FALSE(doc.IsLoaded());
+  doc.LoadFromData("<s/>", 4);
+  EXPECT_EQ(doc.DocumentElement().NodeName(), "s");
 }
 
 TEST(XMLDocument, HasNoRootUntilLoadedAndLosesItWhenMadeInactive) {
@@ -441,11 +511,38 @@ TEST_F(XMLDocumentHostile, StopsQuadraticEntityExpansion) {
   EXPECT_NE(ErrorOf(xml).find("test.xml: not well-formed"), std::string::npos);
 }
 
-TEST_F(XMLDocumentHostile, RefusesVeryDeepNestingCleanly) {
+TEST_F(XMLDocumentHostile, StopsQuadraticExpansionOfEntitiesHoldingElements) {
+  std::string elements;
+  for (int i = 0; i < 2000; ++i) elements += "<e/>";
+  std::string xml = "<!DOCTYPE l [<!ENTITY many '" + elements + "'>]><l>";
+  for (int i = 0; i < 20000; ++i) xml += "&many;";
+  xml += "</l>";
+  const std::string error = ErrorOf(xml);
+  EXPECT_NE(error.find("test.xml: not well-formed (line 1, column "), std::string::npos) << error;
+  EXPECT_NE(error.find("entity references expand"), std::string::npos) << error;
+}
+
+TEST_F(XMLDocumentHostile, AcceptsEntitiesUsedInModeration) {
+  std::string xml = "<!DOCTYPE l [<!ENTITY sig '<b>signature</b> of the feed'>]><l>";
+  for (int i = 0; i < 5000; ++i) xml += "<i>&sig;</i>";
+  xml += "</l>";
+  auto doc = Parse(xml);
+  EXPECT_EQ(doc->DocumentElement().ChildNodes().Count(), 5000);
+}
+
+std::string Nested(int depth) {
   std::string xml;
-  for (int i = 0; i < 10000; ++i) xml += "<a>";
-  for (int i = 0; i < 10000; ++i) xml += "</a>";
-  EXPECT_NE(ErrorOf(xml).find("test.xml: not well-formed"), std::string::npos);
+  for (int i = 0; i < depth; ++i) xml += "<a>";
+  for (int i = 0; i < depth; ++i) xml += "</a>";
+  return xml;
+}
+
+TEST_F(XMLDocumentHostile, RefusesVeryDeepNestingCleanly) {
+  EXPECT_NO_THROW(Parse(Nested(256)));
+  const std::string error = ErrorOf(Nested(257));
+  EXPECT_EQ(error.rfind("test.xml: not well-formed (line 1, column ", 0), 0u) << error;
+  EXPECT_NE(error.find("nest more than 256 levels"), std::string::npos) << error;
+  EXPECT_NE(ErrorOf(Nested(100000)).find("test.xml: not well-formed"), std::string::npos);
 }
 
 TEST_F(XMLDocumentHostile, RefusesBinaryGarbage) {
