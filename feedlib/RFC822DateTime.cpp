@@ -64,33 +64,35 @@ bool IsBlankOrControl(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-std::string TrimLeft(std::string_view text) {
+std::string_view TrimLeft(std::string_view text) {
   std::size_t first = 0;
   while (first < text.size() && IsBlankOrControl(text[first])) ++first;
-  return std::string(text.substr(first));
+  return text.substr(first);
 }
 
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
   std::size_t end = text.size();
   while (end > 0 && IsBlankOrControl(text[end - 1])) --end;
   return TrimLeft(text.substr(0, end));
 }
 
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+// Whether `text` equals `upper` (upper-case letters) when its ASCII letters are raised.
+bool EqualsUpperAscii(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != upper[i]) return false;
   }
-  return upper;
+  return true;
 }
 
 // Takes the part of `text` before the first `delimiter` and removes it with the delimiter; without
 // a delimiter takes the whole text.
-std::string CutToken(std::string& text, char delimiter) {
+std::string_view CutToken(std::string_view& text, char delimiter) {
   const std::size_t at = text.find(delimiter);
-  if (at == std::string::npos) return std::exchange(text, std::string());
-  std::string token = text.substr(0, at);
-  text.erase(0, at + 1);
+  if (at == std::string_view::npos) return std::exchange(text, std::string_view());
+  const std::string_view token = text.substr(0, at);
+  text.remove_prefix(at + 1);
   return token;
 }
 
@@ -115,17 +117,16 @@ int StrToIntDef(std::string_view text, int fallback) {
 
 // 1..12 for a month abbreviation in any case, 0 for anything else.
 int MonthIndex(std::string_view token) {
-  const std::string upper = UpperAscii(token);
   for (std::size_t i = 0; i < kMonthNames.size(); ++i) {
-    if (upper == kMonthNames[i]) return static_cast<int>(i) + 1;
+    if (EqualsUpperAscii(token, kMonthNames[i])) return static_cast<int>(i) + 1;
   }
   return 0;
 }
 
 bool StartsWithDayName(std::string_view text) {
-  const std::string head = UpperAscii(text.substr(0, 3));
+  const std::string_view head = text.substr(0, 3);
   for (std::string_view name : kDayNames) {
-    if (head == name) return true;
+    if (EqualsUpperAscii(head, name)) return true;
   }
   return false;
 }
@@ -140,13 +141,13 @@ char DayMonthSeparator(std::string_view text) {
              : ' ';
 }
 
-int CutDay(std::string& text, char separator) {
+int CutDay(std::string_view& text, char separator) {
   const int day = StrToIntDef(CutToken(text, separator), 1);
   text = TrimLeft(text);
   return day;
 }
 
-int CutMonth(std::string& text, char separator) {
+int CutMonth(std::string_view& text, char separator) {
   const int month = MonthIndex(CutToken(text, separator));
   text = TrimLeft(text);
   return month;
@@ -154,12 +155,12 @@ int CutMonth(std::string& text, char separator) {
 
 // A year that does not read (or reads 1900) may follow the clock time, as in
 // 'Tue Mar 02 10:20:30 2004'; then the rest is the year and the cut token what remains.
-int CutYear(std::string& text) {
-  std::string token = CutToken(text, ' ');
+int CutYear(std::string_view& text) {
+  const std::string_view token = CutToken(text, ' ');
   int year = StrToIntDef(token, 1900);
   if (year == 1900) {
     year = StrToIntDef(text, 1900);
-    text = std::move(token);
+    text = token;
   }
   return year;
 }
@@ -170,7 +171,7 @@ int WidenTwoDigitYear(int year) {
   return year;
 }
 
-bool TryReadClockTime(std::string token, TDateTime& time) {
+bool TryReadClockTime(std::string_view token, TDateTime& time) {
   const int hour = StrToIntDef(CutToken(token, ':'), 0);
   const int minute = StrToIntDef(CutToken(token, ':'), 0);
   const int second = StrToIntDef(CutToken(token, ' '), 0);
@@ -179,14 +180,14 @@ bool TryReadClockTime(std::string token, TDateTime& time) {
 
 // The RFC 822 reading; 0 when the text does not form a date and time.
 TDateTime ReadRFC822(std::string_view text) {
-  std::string rest = Trim(text);
+  std::string_view rest = Trim(text);
   if (rest.empty()) return 0;
   if (StartsWithDayName(rest)) {
     CutToken(rest, ' ');
     rest = TrimLeft(rest);
   }
   const char separator = DayMonthSeparator(rest);
-  std::string lookahead = rest;
+  std::string_view lookahead = rest;
   int day = 0;
   int month = 0;
   if (MonthIndex(CutToken(lookahead, separator)) != 0) {
@@ -199,21 +200,21 @@ TDateTime ReadRFC822(std::string_view text) {
   const int year = WidenTwoDigitYear(CutYear(rest));
   TDateTime date = 0;
   if (!TryEncodeDate(year, month, day, date)) return 0;
-  if (rest.find(':') == std::string::npos) return date;
+  if (rest.find(':') == std::string_view::npos) return date;
   TDateTime time = 0;
   if (!TryReadClockTime(CutToken(rest, ' '), time)) return 0;
   return ComposeDateTime(date, time);
 }
 
 // The next ISO field up to `delimiter`, or 0 once the text is used up.
-int CutField(std::string& text, char delimiter) {
+int CutField(std::string_view& text, char delimiter) {
   return text.empty() ? 0 : StrToIntDef(CutToken(text, delimiter), 0);
 }
 
-int CutTwoDigitSecond(std::string& text) {
+int CutTwoDigitSecond(std::string_view& text) {
   if (text.empty()) return 0;
-  const std::string token = text.substr(0, 2);
-  text.erase(0, 2);
+  const std::string_view token = text.substr(0, 2);
+  text.remove_prefix(token.size());
   return StrToIntDef(token, 0);
 }
 
@@ -286,7 +287,7 @@ void TRFC822DateTime::ParseRFC822(std::string_view text) {
 }
 
 void TRFC822DateTime::ParseISO8601(std::string_view text) {
-  std::string rest(text);
+  std::string_view rest = text;
   const int year = StrToIntDef(CutToken(rest, '-'), 0);
   const int month = CutField(rest, '-');
   const int day = CutField(rest, 'T');

@@ -1,5 +1,7 @@
 #include "SimpleParserBase.h"
 
+#include <utility>
+
 #include "SimpleRSS.h"
 #include "SimpleRSSConst.h"
 #include "SimpleRSSException.h"
@@ -69,7 +71,7 @@ std::optional<std::string> TSimpleParserBase::OptionalAttribute(IXMLNode& elemen
                                                                 std::string_view name) {
   TVariant value = element.Attributes(name);
   if (value.IsNull()) return std::nullopt;
-  return value.AsString();
+  return std::move(value).AsString();
 }
 
 void TSimpleParserBase::RaiseRequiredField(std::string_view parent, std::string_view name) {

@@ -32,9 +32,14 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-const std::string& TVariant::AsString() const {
+const std::string& TVariant::AsString() const& {
   if (!FText) RaiseConversion(kNull, kString);
   return *FText;
+}
+
+std::string TVariant::AsString() && {
+  if (!FText) RaiseConversion(kNull, kString);
+  return std::move(*FText);
 }
 
 int32_t TVariant::AsInteger() const {

@@ -26,7 +26,9 @@ class TVariant {
   // True when the value is Null.
   bool IsNull() const { return !FText.has_value(); }
   // The text; raises "Could not convert variant of type (Null) into type (String)" for Null.
-  const std::string& AsString() const;
+  const std::string& AsString() const&;
+  // The same, moved out of a value about to go.
+  std::string AsString() &&;
   // The signed 32-bit integer the text holds (blanks around it allowed, an optional sign,
   // decimal digits); raises the conversion error for Null or non-numeric text and
   // "Overflow while converting variant of type (String) into type (Integer)" out of range.
