@@ -74,6 +74,13 @@ TVariant NonEmpty(std::string_view text) {
   return text.empty() ? TVariant() : TVariant(std::string(text));
 }
 
+// The message of a document that is not well-formed, with the place where that shows.
+std::string NotWellFormed(const std::string& source, int line, int column,
+                          const std::string& reason) {
+  return source + ": not well-formed (line " + std::to_string(line) + ", column " +
+         std::to_string(column) + "): " + reason;
+}
+
 // libxml2's message on one line, without its final line break.
 std::string Trimmed(const char* message) {
   std::string text = message ? message : "";
@@ -233,7 +240,10 @@ struct TXMLDocument::TArena {
 class TXMLDocument::TBuilder {
  public:
   TBuilder(TXMLDocument& document, TArena& arena, std::string source)
-      : FDocument(document), FArena(arena), FSource(std::move(source)) {
+      : FDocument(document),
+        FArena(arena),
+        FSource(std::move(source)),
+        FKeepWhiteSpace(document.ParseOptions & poPreserveWhiteSpace) {
     PrepareLibxml();
   }
   TBuilder(const TBuilder&) = delete;
@@ -285,7 +295,6 @@ class TXMLDocument::TBuilder {
   };
 
   void Start() {
-    FKeepWhiteSpace = FDocument.FKeepWhiteSpace;
     xmlSAXHandler handler{};
     xmlSAXVersion(&handler, 2);
     // The document, its DTD and its entities stay with libxml2's own handlers.
@@ -310,9 +319,8 @@ class TXMLDocument::TBuilder {
     if (FFailed) throw EXMLDocError(FFailure);
     if (FContext->wellFormed) return;
     const xmlError& error = FHasFatal ? FFatal : FContext->lastError;
-    throw EXMLDocError(FSource + ": not well-formed (line " + std::to_string(error.line) +
-                       ", column " + std::to_string(error.int2) +
-                       "): " + (FHasFatal ? FFatalMessage : Trimmed(error.message)));
+    throw EXMLDocError(NotWellFormed(FSource, error.line, error.int2,
+                                     FHasFatal ? FFatalMessage : Trimmed(error.message)));
   }
 
   EXMLDocError Error(const std::string& message) const {
@@ -322,9 +330,8 @@ class TXMLDocument::TBuilder {
   // Stops the parse where it stands with our own reason, raised by the next Check.
   void Fail(xmlParserCtxtPtr context, const std::string& message) {
     FFailed = true;
-    FFailure = FSource + ": not well-formed (line " +
-               std::to_string(xmlSAX2GetLineNumber(FContext)) + ", column " +
-               std::to_string(xmlSAX2GetColumnNumber(FContext)) + "): " + message;
+    FFailure = NotWellFormed(FSource, xmlSAX2GetLineNumber(FContext),
+                             xmlSAX2GetColumnNumber(FContext), message);
     if (context != FContext) xmlStopParser(context);
     xmlStopParser(FContext);
   }
@@ -528,7 +535,7 @@ class TXMLDocument::TBuilder {
   TXMLDocument& FDocument;
   TArena& FArena;
   std::string FSource;
-  bool FKeepWhiteSpace = false;
+  bool FKeepWhiteSpace;
   std::string FHead;
   xmlParserCtxtPtr FContext = nullptr;
   size_t FPushed = 0;    // bytes handed to the parser so far
@@ -566,7 +573,8 @@ TVariant IXMLNode::NodeValue() const {
   if (!only) {
     // An empty element reads as an empty text child, which it then keeps.
     TXMLDocument::TArena& arena = *Document().FArena;
-    const_cast<IXMLNode*>(this)->AppendChild(TXMLDocument::NewTextNode(arena, arena.TextName, {}));
+    const_cast<IXMLNode*>(this)->ChildNodes().Append(
+        TXMLDocument::NewTextNode(arena, arena.TextName, {}));
     return TVariant();
   }
   const TNodeType type = only->NodeType();
@@ -597,23 +605,17 @@ IXMLNodeList& IXMLNode::AttributeNodes() {
   return Lists().Attributes;
 }
 
-void IXMLNode::AppendChild(IXMLNode& child) {
-  IXMLNode** link = &FContent.Links.FirstChild;
-  while (*link) link = &(*link)->FNext;
-  *link = &child;
-  if (FLists && FLists->Children.FIndexed) FLists->Children.FNodes.push_back(&child);
-}
-
-void IXMLNode::AppendAttribute(IXMLNode& attribute) {
-  IXMLNode** link = &FContent.Links.FirstAttribute;
-  while (*link) link = &(*link)->FNext;
-  *link = &attribute;
-  if (FLists && FLists->Attributes.FIndexed) FLists->Attributes.FNodes.push_back(&attribute);
-}
-
 IXMLNode* IXMLNodeList::First() const {
   if (!FOwner.IsElement()) return nullptr;
   return FAttributes ? FOwner.FContent.Links.FirstAttribute : FOwner.FContent.Links.FirstChild;
+}
+
+void IXMLNodeList::Append(IXMLNode& node) {
+  IXMLNode** link =
+      FAttributes ? &FOwner.FContent.Links.FirstAttribute : &FOwner.FContent.Links.FirstChild;
+  while (*link) link = &(*link)->FNext;
+  *link = &node;
+  if (FIndexed) FNodes.push_back(&node);
 }
 
 const std::vector<IXMLNode*>& IXMLNodeList::Index() const {
@@ -641,17 +643,14 @@ IXMLNode& IXMLNodeList::Nodes(std::string_view name) {
   if (!FOwner.IsElement())
     throw EXMLDocError("Node \"" + text + "\" cannot be added to \"" + FOwner.NodeName() + "\"");
   TXMLDocument::TArena& arena = *document.FArena;
-  if (FAttributes) {
-    IXMLNode& attribute = TXMLDocument::NewTextNode(
-        arena, document.KeepName(text, TNodeType::ntAttribute, nullptr), {});
-    FOwner.AppendAttribute(attribute);
-    return attribute;
-  }
-  // The new element takes the list's namespace so that it is found again by name.
-  IXMLNode& element = TXMLDocument::NewNode(
-      arena, document.KeepName(text, TNodeType::ntElement, FOwner.FName->Namespace));
-  FOwner.AppendChild(element);
-  return element;
+  // A new element takes the list's namespace so that it is found again by name.
+  IXMLNode& created =
+      FAttributes ? TXMLDocument::NewTextNode(
+                        arena, document.KeepName(text, TNodeType::ntAttribute, nullptr), {})
+                  : TXMLDocument::NewNode(arena, document.KeepName(text, TNodeType::ntElement,
+                                                                   FOwner.FName->Namespace));
+  Append(created);
+  return created;
 }
 
 IXMLNode* IXMLNodeList::FindNode(std::string_view name) const {
@@ -679,34 +678,30 @@ void TXMLDocument::SetActive(bool active) {
   FActive = active;
 }
 
-std::unique_ptr<TXMLDocument::TArena> TXMLDocument::BeginLoad() {
+void TXMLDocument::Load(const std::string& source, const std::function<void(TBuilder&)>& feed) {
   Clear();
   FActive = true;
-  FKeepWhiteSpace = ParseOptions & poPreserveWhiteSpace;
-  return std::make_unique<TArena>(*this);
-}
-
-void TXMLDocument::EndLoad(std::unique_ptr<TArena> arena, IXMLNode& root) {
+  auto arena = std::make_unique<TArena>(*this);
+  TBuilder builder(*this, *arena, source);
+  feed(builder);
+  IXMLNode& root = builder.Finish();
+  // Only a document that loaded whole becomes the content; a failed load leaves none.
   FArena = std::move(arena);
   FRoot = &root;
 }
 
 void TXMLDocument::LoadFromFile(const std::string& name) {
   if (name.empty()) throw EXMLDocError("FileName cannot be blank");
-  std::unique_ptr<TArena> arena = BeginLoad();
-  TBuilder builder(*this, *arena, name);
-  TFeedFetcher(FetchOptions)
-      .Fetch(
-          name, [&builder](const char* data, size_t size) { builder.Push(data, size); },
-          OnProgress);
-  EndLoad(std::move(arena), builder.Finish());
+  Load(name, [this, &name](TBuilder& builder) {
+    TFeedFetcher(FetchOptions)
+        .Fetch(
+            name, [&builder](const char* data, size_t size) { builder.Push(data, size); },
+            OnProgress);
+  });
 }
 
 void TXMLDocument::LoadFromData(const char* data, size_t size, const std::string& name) {
-  std::unique_ptr<TArena> arena = BeginLoad();
-  TBuilder builder(*this, *arena, name);
-  builder.Push(data, size);
-  EndLoad(std::move(arena), builder.Finish());
+  Load(name, [data, size](TBuilder& builder) { builder.Push(data, size); });
 }
 
 IXMLNode& TXMLDocument::DocumentElement() {

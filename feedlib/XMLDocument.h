@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -115,10 +116,6 @@ class IXMLNode {
   // The node's two lists, made on first use.
   TLists& Lists();
   std::string_view Text() const { return {FContent.Text.Data, FContent.Text.Size}; }
-  // Appends `child` after the last child of this element, and to the child list when built.
-  void AppendChild(IXMLNode& child);
-  // Appends `attribute` after the last attribute of this element, and to the list when built.
-  void AppendAttribute(IXMLNode& attribute);
 
   // A document holds many nodes, so a node keeps only what is its own.
   const TNodeName* FName;
@@ -155,6 +152,8 @@ class IXMLNodeList {
   IXMLNodeList(IXMLNode& owner, bool attributes) : FOwner(owner), FAttributes(attributes) {}
   // The first node of the owner's chain of children or attributes.
   IXMLNode* First() const;
+  // Links `node` at the end of the chain of an element, and of the index when there is one.
+  void Append(IXMLNode& node);
   // The nodes by position, gathered from the chain the first time a position is asked for;
   // lookups by name walk the chain and need no index.
   const std::vector<IXMLNode*>& Index() const;
@@ -205,17 +204,14 @@ class TXMLDocument {
   struct TArena;
 
   void Clear();
-  // Starts a load: drops the content and takes the parse options as they are now.
-  std::unique_ptr<TArena> BeginLoad();
-  // Takes over a loaded tree.
-  void EndLoad(std::unique_ptr<TArena> arena, IXMLNode& root);
+  // Replaces the content with the document that `feed` pushes into a new builder.
+  void Load(const std::string& source, const std::function<void(TBuilder&)>& feed);
   static IXMLNode& NewNode(TArena& arena, const TNodeName& name);
   static IXMLNode& NewTextNode(TArena& arena, const TNodeName& name, std::string_view text);
   // A name for nodes made after the load, such as missing elements created on lookup.
   const TNodeName& KeepName(std::string_view name, TNodeType type, const std::string* ns);
 
   bool FActive = false;
-  bool FKeepWhiteSpace = false;    // poPreserveWhiteSpace as it was at the load
   std::unique_ptr<TArena> FArena;  // every node, list, name and text of the document
   IXMLNode* FRoot = nullptr;
 };
