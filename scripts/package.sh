@@ -8,7 +8,9 @@ build=${VANTLE_RELEASE_BUILD_DIR:-$root/build-release}
 dist=$root/dist
 
 "$root/scripts/setup-deps.sh"
-# Debian's hardening flags (stack protector, fortified functions, read-only relocations).
+# Debian's hardening flags: stack protector, fortified functions, read-only relocations bound
+# at start-up.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DVANTLE_TESTS=OFF -DVANTLE_BENCH=OFF -DVANTLE_SYSTEM_INSTALL=ON \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
