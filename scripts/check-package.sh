@@ -53,8 +53,8 @@ case $show in
   *'"ok":true'*'"Title":"Harbour Radio"'*) ;;
   *) fail "vantle-feed show printed: ${show:0:200}" ;;
 esac
-answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$unpacked/usr/bin/vantle" --version) ||
-  fail "vantle --version failed"
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  "$unpacked/usr/bin/vantle" --version) || fail "vantle --version failed"
 [ "$answer" = "vantle $version" ] || fail "vantle --version printed: $answer"
 
 # The packaged window keeps its data in the user's home even where it could write beside itself.
