@@ -34,6 +34,10 @@ done
 for dependency in libqt6svg6 xdg-utils libqt6webenginewidgets6; do
   dpkg-deb -f "$deb" Depends | grep -q "\b$dependency\b" || fail "Depends lacks $dependency"
 done
+for page in vantle vantle-feed; do
+  zcat "$unpacked/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -q "\"Vantle $version\"" ||
+    fail "$page(1) does not name version $version"
+done
 
 desktop-file-validate "$unpacked/usr/share/applications/vantle.desktop" ||
   fail "desktop-file-validate refused the desktop entry"
