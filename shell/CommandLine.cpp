@@ -7,36 +7,27 @@ namespace vantle {
 
 namespace {
 
-struct TQtOption {
-  std::string_view Name;
-  bool TakesValue;
-};
-
-// The options QGuiApplication, QApplication and the X11 platform read from the command line.
-constexpr std::array<TQtOption, 22> QtOptions{{
-    {"platform", true},
-    {"platformpluginpath", true},
-    {"platformtheme", true},
-    {"plugin", true},
-    {"qwindowgeometry", true},
-    {"qwindowicon", true},
-    {"qwindowtitle", true},
-    {"session", true},
-    {"display", true},
-    {"geometry", true},
-    {"title", true},
-    {"icon", true},
-    {"name", true},
-    {"visual", true},
-    {"style", true},
-    {"stylesheet", true},
-    {"reverse", false},
-    {"widgetcount", false},
-    {"nograb", false},
-    {"dograb", false},
-    {"sync", false},
-    {"testability", false},
-}};
+// The options QGuiApplication, QApplication and the X11 platform read with a value after them,
+// and those they read alone.
+constexpr std::array<std::string_view, 17> QtValueOptions{"platform",
+                                                          "platformpluginpath",
+                                                          "platformtheme",
+                                                          "plugin",
+                                                          "qwindowgeometry",
+                                                          "qwindowicon",
+                                                          "qwindowtitle",
+                                                          "session",
+                                                          "display",
+                                                          "geometry",
+                                                          "title",
+                                                          "icon",
+                                                          "name",
+                                                          "visual",
+                                                          "style",
+                                                          "stylesheet",
+                                                          "qmljsdebugger"};
+constexpr std::array<std::string_view, 6> QtFlagOptions{"reverse", "widgetcount", "nograb",
+                                                        "dograb",  "sync",        "testability"};
 
 // Qt reads these also as "-name=value".
 constexpr std::array<std::string_view, 3> QtJoinedOptions{"style", "stylesheet", "qmljsdebugger"};
@@ -61,18 +52,16 @@ std::string_view OptionName(std::string_view arg) {
   return arg;
 }
 
-const TQtOption* FindQtOption(std::string_view name) {
-  for (const TQtOption& option : QtOptions)
-    if (option.Name == name) return &option;
-  return nullptr;
+template <size_t N>
+bool Contains(const std::array<std::string_view, N>& names, std::string_view name) {
+  for (std::string_view candidate : names)
+    if (candidate == name) return true;
+  return false;
 }
 
 bool IsJoinedQtOption(std::string_view name) {
   const size_t equals = name.find('=');
-  if (equals == std::string_view::npos) return false;
-  for (std::string_view joined : QtJoinedOptions)
-    if (name.substr(0, equals) == joined) return true;
-  return false;
+  return equals != std::string_view::npos && Contains(QtJoinedOptions, name.substr(0, equals));
 }
 
 // How many arguments the Qt option at `argv[0]` takes up with its value (of `argc` left);
@@ -81,11 +70,9 @@ int QtOptionLength(int argc, const char* const* argv) {
   const std::string_view arg = argv[0];
   if (arg.size() < 2 || arg.front() != '-') return 0;
   const std::string_view name = OptionName(arg);
-  if (IsJoinedQtOption(name)) return 1;
-  const TQtOption* option = FindQtOption(name);
-  if (option == nullptr) return 0;
-  if (!option->TakesValue) return 1;
-  return argc > 1 ? 2 : 0;
+  if (IsJoinedQtOption(name) || Contains(QtFlagOptions, name)) return 1;
+  if (Contains(QtValueOptions, name)) return argc > 1 ? 2 : 0;
+  return 0;
 }
 
 }  // namespace

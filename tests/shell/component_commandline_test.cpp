@@ -37,6 +37,7 @@ TEST(CommandLine, StartsTheWindowWhenOnlyQtsOwnOptionsAreGiven) {
       {"flags and values mixed", {"-reverse", "-session", "s1", "-style", "fusion"}},
       {"joined style", {"-style=fusion"}},
       {"joined debugger", {"-qmljsdebugger=port:1234"}},
+      {"debugger with its value after it", {"-qmljsdebugger", "port:1234"}},
       {"X11's display", {"-display", ":1", "-name", "feeds"}},
       {"a value that looks like ours", {"-qwindowtitle", "--version"}},
       {"Chromium's arguments", {"--webEngineArgs", "--remote-debugging-port=9000", "x"}},
