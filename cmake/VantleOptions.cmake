@@ -7,6 +7,9 @@ target_compile_options(vantle_options INTERFACE
   -Wimplicit-fallthrough -Wformat=2)
 target_compile_definitions(vantle_options INTERFACE
   VANTLE_VERSION="${PROJECT_VERSION}")
+if(VANTLE_SYSTEM_INSTALL)
+  target_compile_definitions(vantle_options INTERFACE VANTLE_SYSTEM_INSTALL)
+endif()
 if(VANTLE_SANITIZE)
   target_compile_options(vantle_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

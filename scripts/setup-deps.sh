@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
   xvfb xauth x11-utils
   clang-14 libclang-rt-14-dev
+  dpkg-dev lintian appstream desktop-file-utils file
 )
 
 missing=()

@@ -25,6 +25,12 @@ std::string UserDataHome(const std::string& xdgDataHome, const std::string& home
   return WithTrailingBackslash(home) + ".local/share/";
 }
 
+std::string PerUserDataDir(const std::string& xdgDataHome, const std::string& home) {
+  const std::string perUser = UserDataHome(xdgDataHome, home) + "vantle/Data/";
+  QDir().mkpath(QString::fromStdString(perUser));
+  return perUser;
+}
+
 }  // namespace
 
 std::string ChooseDataDir(const std::string& executableDir, const std::string& xdgDataHome,
@@ -33,13 +39,17 @@ std::string ChooseDataDir(const std::string& executableDir, const std::string& x
   if (UsableDirectory(besideExecutable)) {
     return besideExecutable;
   }
-  const std::string perUser = UserDataHome(xdgDataHome, home) + "vantle/Data/";
-  QDir().mkpath(QString::fromStdString(perUser));
-  return perUser;
+  return PerUserDataDir(xdgDataHome, home);
+}
+
+std::string ChooseDataDir(TInstallLayout layout, const std::string& executableDir,
+                          const std::string& xdgDataHome, const std::string& home) {
+  if (layout == TInstallLayout::SystemPackage) return PerUserDataDir(xdgDataHome, home);
+  return ChooseDataDir(executableDir, xdgDataHome, home);
 }
 
 std::string ApplicationDataDir() {
-  return ChooseDataDir(QCoreApplication::applicationDirPath().toStdString(),
+  return ChooseDataDir(BuiltInstallLayout, QCoreApplication::applicationDirPath().toStdString(),
                        qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
                        QDir::homePath().toStdString());
 }

@@ -2,12 +2,19 @@
 
 #include <unistd.h>
 
+#include <iostream>
+
+#include "CommandLine.h"
 #include "DataDirectory.h"
 #include "SignalCloser.h"
 #include "UfrmControl.h"
 #include "VantleApplication.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that they need no display.
+  if (const auto status = vantle::AnswerCommandLine(argc, argv, std::cout, std::cerr)) {
+    return *status;
+  }
   // Qt WebEngine's sandbox cannot start as root.
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

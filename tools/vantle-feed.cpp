@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "HelpText.h"
 
 namespace vantle::tool {
 
@@ -23,6 +24,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    std::cout << HelpText();
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << VersionText();
+    return 0;
+  }
   const std::vector<std::string> args(argv + 2, argv + argc);
   try {
     if (command == "show") return RunShow(args);
