@@ -72,24 +72,11 @@ TEST_F(DiscoverCommand, PrintsOneLinePerFeedOfThePageInPageOrder) {
 }
 
 TEST_F(DiscoverCommand, PrintsALinkThatIsItselfAFeedWithItsFormat) {
-  struct Case {
-    const char* document;
-    const char* title;
-    const char* type;
-  };
-  const Case cases[] = {
-      {"<rss><channel><title>R</title><link>l</link><description>d</description></channel></rss>",
-       "R", "application/rss+xml"},
-      {"<feed><title>A</title></feed>", "A", "application/atom+xml"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.type);
-    const std::string feed = Write("feed.xml", c.document);
-    const TResult result = Discover({feed});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Out, "{\"link\":\"" + feed + "\",\"title\":\"" + c.title + "\",\"type\":\"" +
-                              c.type + "\"}\n");
-  }
+  const std::string feed = Write("feed.xml", "<feed><title>A</title></feed>");
+  const TResult result = Discover({feed});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out,
+            "{\"link\":\"" + feed + "\",\"title\":\"A\",\"type\":\"application/atom+xml\"}\n");
 }
 
 TEST_F(DiscoverCommand, ExitsWithOneWhenNothingIsFoundAndTwoOnAUsageError) {
