@@ -73,20 +73,22 @@ void TSimpleRSS::RenewXMLFile() {
   FXMLFile = NewDocument(XMLFileOptions, OnProgress);
 }
 
+std::optional<TXMLType> TSimpleRSS::FormatOfRoot(std::string_view rootName) {
+  const std::string name = AsciiLower(std::string(rootName));
+  if (name == sRDF) return xtRDF;
+  if (name == sRSS) return xtRSS;
+  if (name == sFeed) return xtAtom;
+  return std::nullopt;
+}
+
 void TSimpleRSS::ParseXMLFile() {
   FChannel = std::make_unique<TRSSChannel>();
   FItems = std::make_unique<TRSSItems>();
 
   IXMLNode& root = FXMLFile->DocumentElement();
-  const std::string name = AsciiLower(root.NodeName());
-  if (name == sRDF)
-    FXMLType = xtRDF;
-  else if (name == sRSS)
-    FXMLType = xtRSS;
-  else if (name == sFeed)
-    FXMLType = xtAtom;
-  else
-    throw TSimpleRSSException(std::string(sUnknownFormat) + ": " + root.NodeName());
+  const std::optional<TXMLType> format = FormatOfRoot(root.NodeName());
+  if (!format) throw TSimpleRSSException(std::string(sUnknownFormat) + ": " + root.NodeName());
+  FXMLType = *format;
 
   if (const IXMLNode* version = ExactAttribute(root, sVersion))
     FVersion = version->NodeValue().StringOr("");

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "FeedFetcher.h"
 #include "SimpleRSSException.h"
@@ -53,6 +55,10 @@ class TSimpleRSS {
   // Replaces the model with an empty one, detects the format from the root element and
   // runs its parser. Raises "unkown format: <root>" for an unknown root.
   void ParseXMLFile();
+
+  // The format of a document whose root element has this qualified name (ASCII letters
+  // compared without case); none when it is not a feed's root.
+  static std::optional<TXMLType> FormatOfRoot(std::string_view rootName);
 
  private:
   std::unique_ptr<TRSSChannel> FChannel;

@@ -13,6 +13,7 @@
 #include <exception>
 #include <memory>
 
+#include "FeedOffers.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -57,6 +58,12 @@ TfrmAddFeed::TfrmAddFeed(QWidget* owner)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(CreateLinkBand());
+  pnlOffers = new TFeedOffers(this);
+  layout->addWidget(pnlOffers);
+  connect(pnlOffers, &TFeedOffers::Chosen, this, [this](const QString& link) {
+    edLink->setText(link);
+    TestLink();
+  });
   FTitleBand = CreateTitleBand();
   layout->addWidget(FTitleBand, 1);
   layout->addStretch();
@@ -130,6 +137,7 @@ QWidget* TfrmAddFeed::CreateButtonBand() {
 }
 
 void TfrmAddFeed::TestLink() {
+  pnlOffers->Clear();
   const QString link = edLink->text();
   if (link.trimmed().isEmpty()) {
     ShowMessage(tr("Please provide a valid link"), Navy);
@@ -144,9 +152,12 @@ void TfrmAddFeed::TestLink() {
     reader->LoadFromLink(link.toStdString());
     edTitle->setText(QString::fromStdString(reader->Channel().Required.Title()));
     ShowLinkOK();
-  } catch (const std::exception&) {
-    // Any failure of the load means the link is not usable; the user may correct it.
+  } catch (const std::exception& error) {
+    // Any failure of the load means the link is not usable; the user may correct it, or
+    // choose a feed the page names.
+    pnlOffers->Offer(FeedsToOffer(*reader, error, link.toStdString(), KeepPainting));
     ShowMessage(tr("Error: Could not retrieve feed using this link"), Red);
+    lblMessage->setToolTip(QString::fromStdString(error.what()));
   }
 }
 
@@ -207,6 +218,7 @@ void TfrmAddFeed::btnDeleteClick() {
 
 void TfrmAddFeed::ShowMessage(const QString& text, const QColor& colour) {
   ShowLabelMessage(*lblMessage, text, colour);
+  lblMessage->setToolTip(QString());
 }
 
 }  // namespace vantle

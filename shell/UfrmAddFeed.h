@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace vantle {
 
+class TFeedOffers;
+
 // The dialog result of a confirmed Delete (QDialog::Accepted is OK, Rejected is cancel).
 inline constexpr int mrDelete = 3;
 
@@ -43,6 +45,8 @@ class TfrmAddFeed : public QDialog {
   QPushButton* btnCancel;
   QPushButton* btnDelete;
   QPushButton* btnOK;
+  // The feeds offered after a test of a page that names them.
+  TFeedOffers* pnlOffers;
 
  private:
   QWidget* CreateLinkBand();

@@ -789,7 +789,10 @@ bool TfrmControl::TryLoadFeed(const std::string& link) {
   try {
     FFeedReader->LoadFromLink(link);
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    // The error page shows no reason; its text and picture tell it on hovering.
+    for (QLabel* label : ErrorTab->findChildren<QLabel*>())
+      label->setToolTip(QString::fromStdString(error.what()));
     return false;
   }
 }

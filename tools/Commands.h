@@ -14,6 +14,8 @@ int RunShow(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 // group FILE: prints a group file's content as JSON.
 int RunGroup(const std::vector<std::string>& args);
+// discover LINK: one JSON line per feed the link is or its page names, in page order.
+int RunDiscover(const std::vector<std::string>& args);
 
 // The usage text of the whole tool.
 const char* UsageText();

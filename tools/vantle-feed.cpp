@@ -12,7 +12,8 @@ namespace vantle::tool {
 const char* UsageText() {
   return "usage: vantle-feed show LINK...\n"
          "       vantle-feed render [--style NewsPaper|List|N] [--out FILE] LINK\n"
-         "       vantle-feed group FILE\n";
+         "       vantle-feed group FILE\n"
+         "       vantle-feed discover LINK\n";
 }
 
 }  // namespace vantle::tool
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     if (command == "show") return RunShow(args);
     if (command == "render") return RunRender(args);
     if (command == "group") return RunGroup(args);
+    if (command == "discover") return RunDiscover(args);
   } catch (const std::exception& e) {
     std::cerr << "vantle-feed: " << e.what() << '\n';
     return 1;

@@ -188,6 +188,23 @@ TEST_F(WindowReading, AFailedFirstLoadLeavesTheFeedCommandsOff) {
   EXPECT_FALSE(window.btnBack->isEnabled());
 }
 
+TEST_F(WindowReading, TheErrorPageTellsTheLibrarysReasonOnItsTextAndPicture) {
+  TFeedServer server;
+  const QString untitledPath = FRoot.filePath(QStringLiteral("untitled.xml"));
+  test::WriteFile(untitledPath, "<feed><entry/></feed>");
+  const std::string untitled = untitledPath.toStdString();
+  TfrmControl& window = StartWith({{server.Url("/gone.xml"), "Gone"}, {untitled, "Untitled"}});
+  const QList<QLabel*> labels = window.ErrorTab->findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 2) << "the picture and the text";
+  for (const auto& [row, reason] :
+       {std::pair{0, server.Url("/gone.xml") + ": HTTP status 404"},
+        std::pair{1, std::string("Required Field Missing. Field: entry -> title")}}) {
+    ClickRow(row);
+    ASSERT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+    for (QLabel* label : labels) EXPECT_EQ(label->toolTip().toStdString(), reason);
+  }
+}
+
 TEST_F(WindowReading, ShowsTheLoadingPageAndDisablesTheListWhileAFeedLoads) {
   TFeedServer server;
   server.Serve("/slow.xml", "application/rss+xml",
