@@ -23,12 +23,12 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 #include <algorithm>
 #include <vector>
 
 #include "Exception.h"
+#include "FirstFrame.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
 #include "IniFile.h"
@@ -190,6 +190,10 @@ TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
   CreateControls();
   ConnectEvents();
   RunReported([this] { FormCreate(); });
+  // The browser engine takes longer to start than everything else on the first screen, which
+  // shows no page yet: it starts once the window is on screen, before the user can ask for a
+  // feed.
+  RunAfterFirstFrame(*this, [this] { RunReported([this] { WebBrowser->CreateView(); }); });
 }
 
 TfrmControl::~TfrmControl() {
@@ -371,7 +375,8 @@ void TfrmControl::ConnectEvents() {
     button->installEventFilter(this);
   }
   GroupBox->installEventFilter(this);
-  WebBrowser->View()->installEventFilter(this);
+  connect(WebBrowser, &TWebBrowser::viewCreated, this,
+          [this](QWidget* view) { view->installEventFilter(this); });
 }
 
 void TfrmControl::LayOutControls() {
@@ -411,7 +416,7 @@ bool TfrmControl::eventFilter(QObject* watched, QEvent* event) {
     GroupBoxDblClick();
     return true;
   }
-  if (watched == WebBrowser->View()) {
+  if (watched == WebBrowser->ViewWidget()) {
     return FilterBrowserDrag(*event) || QWidget::eventFilter(watched, event);
   }
   // A button under the pointer comes in front of its neighbour so its whole border shows;

@@ -1,221 +1,140 @@
 #include "WebBrowser.h"
 
-#include <QDesktopServices>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QVBoxLayout>
-#include <QWebEngineHistory>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+
+#include "BrowserEngine.h"
 
 namespace vantle {
 
 namespace {
 
-bool IsWebScheme(const QString& scheme) {
-  return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+// The engine's entry point: the module beside the program, or, for programs run from the
+// build tree (the tests), the one the build made.
+TCreateBrowserEngine FindEngine() {
+  const QStringList places{
+      QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BrowserEngineModule)),
+      QStringLiteral(VANTLE_BROWSER_MODULE)};
+  QString failure;
+  for (const QString& path : places) {
+    if (!QFileInfo::exists(path)) {
+      continue;
+    }
+    QLibrary module(path);
+    if (auto create =
+            reinterpret_cast<TCreateBrowserEngine>(module.resolve(CreateBrowserEngineName))) {
+      return create;
+    }
+    failure = module.errorString();
+  }
+  throw EBrowserError("Cannot start the web browser: " +
+                      (failure.isEmpty() ? std::string(BrowserEngineModule) + " is missing"
+                                         : failure.toStdString()));
 }
 
-// Removes the feed markup's event handlers and "javascript:" addresses from the page.
-// It runs in a world of our own, which runs while the page's scripts are off.
-constexpr char DisarmScript[] = R"js(
-(function () {
-  for (const element of document.querySelectorAll('*')) {
-    for (const attribute of Array.from(element.attributes)) {
-      const scripted = /^[\s\u0000-\u001f]*javascript:/i.test(attribute.value.replace(/[\t\n\r]/g, ''));
-      if (attribute.name.toLowerCase().startsWith('on') || scripted) {
-        element.removeAttribute(attribute.name);
-      }
-    }
+QtMessageHandler OuterHandler = nullptr;
+
+// Qt warns when its browser engine is set up after the application object, as the engine's
+// module is on purpose; those two warnings tell the user nothing.
+void DropLateSetUpWarnings(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  const bool lateSetUp =
+      type == QtWarningMsg &&
+      (message.startsWith(QLatin1String("Qt WebEngine seems to be initialized from a plugin")) ||
+       message.startsWith(QLatin1String("Attribute Qt::AA_ShareOpenGLContexts must be set")));
+  if (!lateSetUp) {
+    OuterHandler(type, context, message);
   }
-})();
-)js";
+}
 
-// Feed markup is untrusted: the page admits only the generated page among local files,
-// web pages, and mail links the user clicked, which go to the desktop's mail program.
-// Scripts run only while a web page is shown.
-class TGuardedPage : public QWebEnginePage {
- public:
-  TGuardedPage(QWebEngineProfile* profile, TWebBrowser& browser, QObject* parent)
-      : QWebEnginePage(profile, parent), FBrowser(browser) {
-    connect(this, &QWebEnginePage::urlChanged, this,
-            [this](const QUrl& url) { AllowScriptsFor(url); });
-    connect(this, &QWebEnginePage::loadFinished, this, [this] { Settle(); });
-  }
-
-  // The one local file the page may show; empty for a window that shows none.
-  QUrl AllowedFile;
-
- protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-    if (IsWebScheme(url.scheme()) || IsAllowedFile(url)) {
-      // Switched before the page arrives, so that a web page's first scripts run.
-      if (isMainFrame) {
-        AllowScriptsFor(url);
-      }
-      return true;
-    }
-    // Only a click may start the mail program; a refresh or a frame must not.
-    if (url.scheme() == QLatin1String("mailto") && isMainFrame &&
-        type == NavigationTypeLinkClicked) {
-      QDesktopServices::openUrl(url);
-    }
-    emit FBrowser.navigationRefused(url);
-    return false;
-  }
-
- private:
-  bool IsAllowedFile(const QUrl& url) const {
-    return url.isLocalFile() && !AllowedFile.isEmpty() &&
-           url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery) == AllowedFile;
-  }
-
-  // After a load: a link that loaded nothing leaves the generated page shown, which must
-  // not keep the scripts meant for the web page; and the generated page is made inert,
-  // because scripts go on while it is still shown as soon as the user follows a link.
-  void Settle() {
-    AllowScriptsFor(url());
-    if (IsAllowedFile(url())) {
-      runJavaScript(QLatin1String(DisarmScript), QWebEngineScript::ApplicationWorld);
-    }
-  }
-
-  void AllowScriptsFor(const QUrl& url) {
-    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, IsWebScheme(url.scheme()));
-  }
-
-  TWebBrowser& FBrowser;
-};
-
-void Harden(QWebEngineSettings& settings) {
-  settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  // Scripts of web pages may not open windows by themselves; "_blank" links still do.
-  settings.setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  settings.setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-  // Feed pages show pictures from the web.
-  settings.setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-  // Our pages are UTF-8 and declare no character set.
-  settings.setDefaultTextEncoding(QStringLiteral("utf-8"));
+// The engine and its view inside `host`.
+IBrowserEngine* StartEngine(QWidget* host, TBrowserEngineEvents events) {
+  OuterHandler = qInstallMessageHandler(DropLateSetUpWarnings);
+  struct TRestore {
+    ~TRestore() { qInstallMessageHandler(OuterHandler); }
+  } restore;
+  return FindEngine()(host, std::move(events));
 }
 
 }  // namespace
 
-// A view whose "_blank" links open in a browser window of our own.
-class TBrowserView : public QWebEngineView {
- public:
-  TBrowserView(QWebEngineProfile* profile, TWebBrowser& browser, QWidget* parent)
-      : QWebEngineView(parent), FBrowser(browser) {
-    FPage = new TGuardedPage(profile, browser, this);
-    setPage(FPage);
-  }
-
-  TGuardedPage& GuardedPage() const { return *FPage; }
-
- protected:
-  QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override {
-    return FBrowser.OpenPopupWindow();
-  }
-
- private:
-  TWebBrowser& FBrowser;
-  TGuardedPage* FPage;
-};
-
 TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent) {
-  // A profile without a storage name is off the record: nothing of the feeds' sites is
-  // kept on disk.
-  FProfile = new QWebEngineProfile(this);
-  Harden(*FProfile->settings());
-  FProfile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-  FProfile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-
-  FView = new TBrowserView(FProfile, *this, this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(FView);
+}
 
-  connect(FView, &QWebEngineView::loadStarted, this, [this] {
+// The engine goes first: its view is a child of this widget, and its pages must go before
+// its profile.
+TWebBrowser::~TWebBrowser() = default;
+
+void TWebBrowser::CreateView() {
+  if (FEngine) {
+    return;
+  }
+  TBrowserEngineEvents events;
+  events.DownloadBegin = [this] {
     if (OnDownloadBegin) {
       OnDownloadBegin();
     }
-  });
-  connect(FView, &QWebEngineView::loadProgress, this, [this](int progress) {
+  };
+  events.ProgressChange = [this](int progress) {
     if (OnProgressChange) {
       OnProgressChange(progress, 100);
     }
-  });
-  connect(FView, &QWebEngineView::loadFinished, this, [this](bool) {
+  };
+  events.DownloadComplete = [this] {
     if (OnDownloadComplete) {
       OnDownloadComplete();
     }
-  });
+  };
+  events.NavigationRefused = [this](const QUrl& url) { emit navigationRefused(url); };
+  FEngine.reset(StartEngine(this, std::move(events)));
+  layout()->addWidget(FEngine->Widget());
+  emit viewCreated(FEngine->Widget());
 }
 
-TWebBrowser::~TWebBrowser() {
-  // Pages must go before the profile they were made with.
-  for (const QPointer<QWidget>& popup : FPopups) {
-    delete popup.data();
-  }
-  delete FView;
-  delete FProfile;
+QWebEngineView* TWebBrowser::View() {
+  CreateView();
+  return FEngine->View();
+}
+
+QWidget* TWebBrowser::ViewWidget() const {
+  return FEngine ? FEngine->Widget() : nullptr;
 }
 
 void TWebBrowser::Navigate(const std::string& path) {
-  const QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
-  static_cast<TBrowserView*>(FView)->GuardedPage().AllowedFile = url;
-  FView->load(url);
+  CreateView();
+  FEngine->ShowFile(
+      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
 }
 
 void TWebBrowser::GoBack() {
-  if (!FView->history()->canGoBack()) {
+  if (!FEngine || !FEngine->Back()) {
     throw EBrowserError("There is no earlier page");
   }
-  FView->back();
 }
 
 void TWebBrowser::GoForward() {
-  if (!FView->history()->canGoForward()) {
+  if (!FEngine || !FEngine->Forward()) {
     throw EBrowserError("There is no later page");
   }
-  FView->forward();
 }
 
 QString TWebBrowser::LocationName() const {
-  const QUrl url = FView->url();
+  const QUrl url = FEngine ? FEngine->Url() : QUrl();
   const QString name = url.fileName();
   return name.isEmpty() ? url.host() : name;
 }
 
 QString TWebBrowser::LocationURL() const {
-  return FView->url().toString();
+  return FEngine ? FEngine->Url().toString() : QString();
 }
 
 QList<QWidget*> TWebBrowser::PopupWindows() const {
-  QList<QWidget*> open;
-  for (const QPointer<QWidget>& popup : FPopups) {
-    if (!popup.isNull()) {
-      open.append(popup.data());
-    }
-  }
-  return open;
-}
-
-QWebEngineView* TWebBrowser::OpenPopupWindow() {
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setAttribute(Qt::WA_DeleteOnClose);
-  window->setWindowTitle(windowTitle().isEmpty() ? QStringLiteral("Vantle") : windowTitle());
-  window->resize(size().expandedTo(QSize(640, 480)));
-  auto* view = new TBrowserView(FProfile, *this, window);
-  auto* layout = new QVBoxLayout(window);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view);
-  connect(view, &QWebEngineView::titleChanged, window, &QWidget::setWindowTitle);
-  FPopups.removeAll(nullptr);
-  FPopups.append(window);
-  window->show();
-  return view;
+  return FEngine ? FEngine->PopupWindows() : QList<QWidget*>();
 }
 
 }  // namespace vantle

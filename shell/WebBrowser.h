@@ -1,20 +1,21 @@
 #pragma once
 
 #include <QList>
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "Exception.h"
 #include "UFeedViews.h"
 
 class QWebEngineView;
-class QWebEngineProfile;
 
 namespace vantle {
+
+class IBrowserEngine;
 
 // Raised by GoBack and GoForward when there is no such page in the history.
 class EBrowserError : public Exception {
@@ -25,13 +26,25 @@ class EBrowserError : public Exception {
 // The embedded browser on Qt WebEngine. The generated feed page is shown without
 // JavaScript and cannot reach other local files; navigation to any file: URL other than the
 // generated page, or to a scheme other than http, https and mailto, is refused. Links with
-// target "_blank" open in a browser window of our own.
+// target "_blank" open in a browser window of our own. The engine lives in a module of its own
+// that is loaded with the first call that needs it, or with CreateView, because loading it
+// takes longer than showing the whole reader window.
 class TWebBrowser : public QWidget, public IWebBrowser {
   Q_OBJECT
 
  public:
   explicit TWebBrowser(QWidget* parent = nullptr);
   ~TWebBrowser() override;
+
+  // Loads the engine and makes the view, unless that is done; emits viewCreated. Raises
+  // EBrowserError when the engine's module cannot be loaded.
+  void CreateView();
+  // True once the view is made.
+  bool HasView() const { return FEngine != nullptr; }
+  // The view, for tests; made when there is none yet.
+  QWebEngineView* View();
+  // The widget that takes the page's input; null until the view is made.
+  QWidget* ViewWidget() const;
 
   // Shows the local file at `path`.
   void Navigate(const std::string& path) override;
@@ -44,8 +57,6 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   QString LocationName() const;
   // The full address of the page shown.
   QString LocationURL() const;
-  // The view, for tests and for the window's drop handling.
-  QWebEngineView* View() const { return FView; }
   // The browser windows opened for "_blank" links that are still open.
   QList<QWidget*> PopupWindows() const;
 
@@ -57,14 +68,11 @@ class TWebBrowser : public QWidget, public IWebBrowser {
  signals:
   // A navigation of this browser or of one of its windows was refused.
   void navigationRefused(const QUrl& url);
+  // The view has just been made; `view` is the widget that takes the page's input.
+  void viewCreated(QWidget* view);
 
  private:
-  friend class TBrowserView;
-  QWebEngineView* OpenPopupWindow();
-
-  QWebEngineProfile* FProfile;
-  QWebEngineView* FView;
-  QList<QPointer<QWidget>> FPopups;
+  std::unique_ptr<IBrowserEngine> FEngine;
 };
 
 }  // namespace vantle

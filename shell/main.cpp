@@ -19,7 +19,6 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   vantle::TVantleApplication application(argc, argv);
   QGuiApplication::setDesktopFileName(QStringLiteral("vantle"));
 

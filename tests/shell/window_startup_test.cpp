@@ -14,6 +14,7 @@
 #include "DataDirectory.h"
 #include "PageControlEx.h"
 #include "SignalCloser.h"
+#include "WebBrowser.h"
 #include "window_fixture.h"
 
 namespace vantle {
@@ -101,6 +102,17 @@ TEST_F(WindowStartup, StartsWithTheFirstGroupLoadedAndNoFeedShown) {
   EXPECT_EQ(window.comboViewStyle->itemText(0), "NewsPaper");
   EXPECT_EQ(window.comboViewStyle->itemText(1), "List");
   EXPECT_EQ(window.comboViewStyle->currentIndex(), 0);
+}
+
+TEST_F(WindowStartup, StartsTheBrowserOnlyOnceTheWindowHasPaintedItsFirstScreen) {
+  WriteData("News.dat", groupfile::Group({{"a-link", "Alpha"}}));
+  Window = std::make_unique<TfrmControl>(DataDir());
+  EXPECT_FALSE(Window->WebBrowser->HasView()) << "the first screen shows no page";
+  Window->show();
+  EXPECT_TRUE(WaitFor([&] { return Window->WebBrowser->HasView(); }));
+  EXPECT_EQ(Window->BasePageControl->ActivePage(), Window->HomeTab);
+  EXPECT_EQ(Window->focusWidget(), Window->GroupBox);
+  EXPECT_EQ(Window->SelectedRow(), -1);
 }
 
 TEST_F(WindowStartup, SortsTheFirstGroupAtStartUp) {

@@ -1,0 +1,259 @@
+#include "WebEngineBrowser.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <functional>
+
+// Qt's own set-up of the engine, which Qt runs as the application object is made when the
+// engine is linked into the program. Loaded later, the engine needs it run before its first
+// page; it is what QtWebEngineQuick::initialize() runs at that point.
+namespace QtWebEngineCore {
+Q_DECL_IMPORT void initialize();
+}
+
+namespace vantle {
+
+namespace {
+
+bool IsWebScheme(const QString& scheme) {
+  return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// Removes the feed markup's event handlers and "javascript:" addresses from the page.
+// It runs in a world of our own, which runs while the page's scripts are off.
+constexpr char DisarmScript[] = R"js(
+(function () {
+  for (const element of document.querySelectorAll('*')) {
+    for (const attribute of Array.from(element.attributes)) {
+      const scripted = /^[\s\u0000-\u001f]*javascript:/i.test(attribute.value.replace(/[\t\n\r]/g, ''));
+      if (attribute.name.toLowerCase().startsWith('on') || scripted) {
+        element.removeAttribute(attribute.name);
+      }
+    }
+  }
+})();
+)js";
+
+// Feed markup is untrusted: the page admits only the generated page among local files,
+// web pages, and mail links the user clicked, which go to the desktop's mail program.
+// Scripts run only while a web page is shown.
+class TGuardedPage : public QWebEnginePage {
+ public:
+  TGuardedPage(QWebEngineProfile* profile, std::function<void(const QUrl&)> refused,
+               QObject* parent)
+      : QWebEnginePage(profile, parent), FRefused(std::move(refused)) {
+    connect(this, &QWebEnginePage::urlChanged, this,
+            [this](const QUrl& url) { AllowScriptsFor(url); });
+    connect(this, &QWebEnginePage::loadFinished, this, [this] { Settle(); });
+  }
+
+  // The one local file the page may show; empty for a window that shows none.
+  QUrl AllowedFile;
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+    if (IsWebScheme(url.scheme()) || IsAllowedFile(url)) {
+      // Switched before the page arrives, so that a web page's first scripts run.
+      if (isMainFrame) {
+        AllowScriptsFor(url);
+      }
+      return true;
+    }
+    // Only a click may start the mail program; a refresh or a frame must not.
+    if (url.scheme() == QLatin1String("mailto") && isMainFrame &&
+        type == NavigationTypeLinkClicked) {
+      QDesktopServices::openUrl(url);
+    }
+    FRefused(url);
+    return false;
+  }
+
+ private:
+  bool IsAllowedFile(const QUrl& url) const {
+    return url.isLocalFile() && !AllowedFile.isEmpty() &&
+           url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery) == AllowedFile;
+  }
+
+  // After a load: a link that loaded nothing leaves the generated page shown, which must
+  // not keep the scripts meant for the web page; and the generated page is made inert,
+  // because scripts go on while it is still shown as soon as the user follows a link.
+  void Settle() {
+    AllowScriptsFor(url());
+    if (IsAllowedFile(url())) {
+      runJavaScript(QLatin1String(DisarmScript), QWebEngineScript::ApplicationWorld);
+    }
+  }
+
+  void AllowScriptsFor(const QUrl& url) {
+    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, IsWebScheme(url.scheme()));
+  }
+
+  std::function<void(const QUrl&)> FRefused;
+};
+
+void Harden(QWebEngineSettings& settings) {
+  settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  // Scripts of web pages may not open windows by themselves; "_blank" links still do.
+  settings.setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings.setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+  // Feed pages show pictures from the web.
+  settings.setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+  // Our pages are UTF-8 and declare no character set.
+  settings.setDefaultTextEncoding(QStringLiteral("utf-8"));
+}
+
+// A view whose "_blank" links open in a browser window of its engine.
+class TBrowserView : public QWebEngineView {
+ public:
+  TBrowserView(QWebEngineProfile* profile, std::function<void(const QUrl&)> refused,
+               std::function<QWebEngineView*()> openWindow, QWidget* parent)
+      : QWebEngineView(parent), FOpenWindow(std::move(openWindow)) {
+    FPage = new TGuardedPage(profile, std::move(refused), this);
+    setPage(FPage);
+  }
+
+  TGuardedPage& GuardedPage() const { return *FPage; }
+
+ protected:
+  QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return FOpenWindow(); }
+
+ private:
+  std::function<QWebEngineView*()> FOpenWindow;
+  TGuardedPage* FPage;
+};
+
+class TWebEngineBrowser : public IBrowserEngine {
+ public:
+  TWebEngineBrowser(QWidget* host, TBrowserEngineEvents events)
+      : FHost(host), FEvents(std::move(events)) {
+    // A profile without a storage name is off the record: nothing of the feeds' sites is
+    // kept on disk.
+    FProfile = new QWebEngineProfile(host);
+    Harden(*FProfile->settings());
+    FProfile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    FProfile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    FView = NewView(host);
+    QObject::connect(FView, &QWebEngineView::loadStarted, FView, [this] {
+      if (FEvents.DownloadBegin) {
+        FEvents.DownloadBegin();
+      }
+    });
+    QObject::connect(FView, &QWebEngineView::loadProgress, FView, [this](int progress) {
+      if (FEvents.ProgressChange) {
+        FEvents.ProgressChange(progress);
+      }
+    });
+    QObject::connect(FView, &QWebEngineView::loadFinished, FView, [this](bool) {
+      if (FEvents.DownloadComplete) {
+        FEvents.DownloadComplete();
+      }
+    });
+  }
+
+  TWebEngineBrowser(const TWebEngineBrowser&) = delete;
+  TWebEngineBrowser& operator=(const TWebEngineBrowser&) = delete;
+
+  ~TWebEngineBrowser() override {
+    // Pages must go before the profile they were made with.
+    for (const QPointer<QWidget>& popup : FPopups) {
+      delete popup.data();
+    }
+    delete FView;
+    delete FProfile;
+  }
+
+  QWebEngineView* View() override { return FView; }
+  QWidget* Widget() override { return FView; }
+
+  void ShowFile(const QUrl& url) override {
+    FView->GuardedPage().AllowedFile = url;
+    FView->load(url);
+  }
+
+  bool Back() override {
+    if (!FView->history()->canGoBack()) {
+      return false;
+    }
+    FView->back();
+    return true;
+  }
+
+  bool Forward() override {
+    if (!FView->history()->canGoForward()) {
+      return false;
+    }
+    FView->forward();
+    return true;
+  }
+
+  QUrl Url() const override { return FView->url(); }
+
+  QList<QWidget*> PopupWindows() const override {
+    QList<QWidget*> open;
+    for (const QPointer<QWidget>& popup : FPopups) {
+      if (!popup.isNull()) {
+        open.append(popup.data());
+      }
+    }
+    return open;
+  }
+
+ private:
+  TBrowserView* NewView(QWidget* parent) {
+    return new TBrowserView(
+        FProfile, [this](const QUrl& url) { Refused(url); }, [this] { return OpenPopupWindow(); },
+        parent);
+  }
+
+  void Refused(const QUrl& url) const {
+    if (FEvents.NavigationRefused) {
+      FEvents.NavigationRefused(url);
+    }
+  }
+
+  QWebEngineView* OpenPopupWindow() {
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    const QString title = FHost->windowTitle();
+    window->setWindowTitle(title.isEmpty() ? QStringLiteral("Vantle") : title);
+    window->resize(FHost->size().expandedTo(QSize(640, 480)));
+    auto* view = NewView(window);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    QObject::connect(view, &QWebEngineView::titleChanged, window, &QWidget::setWindowTitle);
+    FPopups.removeAll(nullptr);
+    FPopups.append(window);
+    window->show();
+    return view;
+  }
+
+  QWidget* FHost;
+  TBrowserEngineEvents FEvents;
+  QWebEngineProfile* FProfile;
+  TBrowserView* FView;
+  QList<QPointer<QWidget>> FPopups;
+};
+
+}  // namespace
+
+}  // namespace vantle
+
+vantle::IBrowserEngine* VantleCreateBrowserEngine(QWidget* host,
+                                                  vantle::TBrowserEngineEvents events) {
+  static const bool prepared = [] {
+    QtWebEngineCore::initialize();
+    return true;
+  }();
+  (void)prepared;
+  return new vantle::TWebEngineBrowser(host, std::move(events));
+}
