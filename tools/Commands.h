@@ -14,6 +14,9 @@ int RunShow(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 // group FILE: prints a group file's content as JSON.
 int RunGroup(const std::vector<std::string>& args);
+// opml export [--data DIR] [--out FILE] | opml import FILE [--data DIR]: the subscriptions of
+// a data directory (the window's by default) as OPML, or an OPML file imported into it.
+int RunOpml(const std::vector<std::string>& args);
 
 // The usage text of the whole tool.
 const char* UsageText();

@@ -11,7 +11,9 @@ namespace vantle::tool {
 const char* UsageText() {
   return "usage: vantle-feed show LINK...\n"
          "       vantle-feed render [--style NewsPaper|List|N] [--out FILE] LINK\n"
-         "       vantle-feed group FILE\n";
+         "       vantle-feed group FILE\n"
+         "       vantle-feed opml export [--data DIR] [--out FILE]\n"
+         "       vantle-feed opml import FILE [--data DIR]\n";
 }
 
 }  // namespace vantle::tool
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     if (command == "show") return RunShow(args);
     if (command == "render") return RunRender(args);
     if (command == "group") return RunGroup(args);
+    if (command == "opml") return RunOpml(args);
   } catch (const std::exception& e) {
     std::cerr << "vantle-feed: " << e.what() << '\n';
     return 1;
