@@ -88,6 +88,8 @@ class TCommit {
 
   void Run(const std::vector<const TTarget*>& targets) {
     for (const TTarget* target : targets) Prepare(*target);
+    if (targets.empty()) return;
+    FFiles.Flush(FDataDir);
     std::size_t renamed = 0;
     try {
       for (; renamed < targets.size(); ++renamed) {
@@ -98,6 +100,7 @@ class TCommit {
       while (renamed > 0) PutBack(*targets[--renamed]);
       throw;
     }
+    FFiles.Flush(FDataDir);
   }
 
  private:
@@ -148,9 +151,17 @@ void TImportFiles::Write(const std::string& path, std::string_view bytes) {
     if (count < 0 && errno != EINTR) error = errno;
     if (count > 0) bytes.remove_prefix(static_cast<std::size_t>(count));
   }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) RaiseCreate(path, error);
+}
+
+// One flush of the file system for all the files, rather than one per file.
+void TImportFiles::Flush(const std::string& directory) {
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) RaiseCreate(directory, errno);
+  const int error = ::syncfs(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  if (error != 0) RaiseCreate(directory, error);
 }
 
 void TImportFiles::Rename(const std::string& from, const std::string& to) {

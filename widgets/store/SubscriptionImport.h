@@ -19,9 +19,11 @@ struct TImportCounts {
 class TImportFiles {
  public:
   virtual ~TImportFiles() = default;
-  // Creates or replaces the file at `path` with `bytes`, flushed to disk; raises
+  // Creates or replaces the file at `path` with `bytes`; raises
   // "Cannot create file "<path>". <reason>".
   virtual void Write(const std::string& path, std::string_view bytes);
+  // Puts what was written into `directory` on disk; raises as Write does.
+  virtual void Flush(const std::string& directory);
   // Renames `from` to `to`, replacing what stands there; raises as Write does.
   virtual void Rename(const std::string& from, const std::string& to);
   // Removes the file at `path`, if it can.
