@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "Exception.h"
+#include "FileDescriptor.h"
 
 namespace vantle {
 
@@ -20,36 +21,18 @@ namespace {
                   std::strerror(error));
 }
 
-// Closes a descriptor when the scope ends.
-class TDescriptor {
- public:
-  explicit TDescriptor(int fd) : FFd(fd) {}
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-  ~TDescriptor() {
-    if (FFd >= 0) ::close(FFd);
+// Writes all of `bytes` into `file`, flushed to disk when `flush`, and closes it; the error
+// number, or 0.
+int WriteAndClose(TFileDescriptor& file, std::string_view bytes, bool flush) {
+  int error = 0;
+  while (error == 0 && !bytes.empty()) {
+    const ssize_t count = ::write(file.Get(), bytes.data(), bytes.size());
+    if (count < 0 && errno != EINTR) error = errno;
+    if (count > 0) bytes.remove_prefix(static_cast<std::size_t>(count));
   }
-  int Get() const { return FFd; }
-  // Closes now; the error of close, or 0.
-  int Close() {
-    const int result = ::close(FFd);
-    FFd = -1;
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int FFd;
-};
-
-// Writes all of `bytes`; the error number, or 0.
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return errno;
-    bytes.remove_prefix(static_cast<std::size_t>(count));
-  }
-  return 0;
+  if (error == 0 && flush && ::fsync(file.Get()) != 0) error = errno;
+  const int closed = file.Close();
+  return error != 0 ? error : closed;
 }
 
 // A new file beside `path`, under a name no other writer uses; sets `temporary`.
@@ -65,7 +48,7 @@ int CreateBeside(const std::string& path, std::string& temporary) {
 }  // namespace
 
 std::string ReadGroupFile(const std::string& path) {
-  TDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.Get() < 0) RaiseFileError("open", path, errno);
   std::string bytes;
   char buffer[65536];
@@ -81,14 +64,20 @@ std::string ReadGroupFile(const std::string& path) {
 
 void WriteGroupFile(const std::string& path, std::string_view bytes) {
   std::string temporary;
-  TDescriptor file(CreateBeside(path, temporary));
+  TFileDescriptor file(CreateBeside(path, temporary));
   if (file.Get() < 0) RaiseFileError("create", path, errno);
-  int error = WriteAll(file.Get(), bytes);
-  if (error == 0 && ::fsync(file.Get()) != 0) error = errno;
-  if (const int closed = file.Close(); error == 0) error = closed;
+  int error = WriteAndClose(file, bytes, true);
   if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());
+    RaiseFileError("create", path, error);
+  }
+}
+
+void WriteFileInPlace(const std::string& path, std::string_view bytes) {
+  TFileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (file.Get() < 0) RaiseFileError("create", path, errno);
+  if (const int error = WriteAndClose(file, bytes, false); error != 0) {
     RaiseFileError("create", path, error);
   }
 }

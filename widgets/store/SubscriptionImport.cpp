@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "Exception.h"
+#include "FileDescriptor.h"
 #include "GridStream.h"
 #include "GroupFiles.h"
 #include "UVantleUtils.h"
@@ -143,25 +144,13 @@ std::string WithoutPrefix(const std::string& message, const std::string& prefix)
 }  // namespace
 
 void TImportFiles::Write(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) RaiseCreate(path, errno);
-  int error = 0;
-  while (error == 0 && !bytes.empty()) {
-    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-    if (count < 0 && errno != EINTR) error = errno;
-    if (count > 0) bytes.remove_prefix(static_cast<std::size_t>(count));
-  }
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) RaiseCreate(path, error);
+  WriteFileInPlace(path, bytes);
 }
 
 // One flush of the file system for all the files, rather than one per file.
 void TImportFiles::Flush(const std::string& directory) {
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) RaiseCreate(directory, errno);
-  const int error = ::syncfs(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  if (error != 0) RaiseCreate(directory, error);
+  const TFileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() < 0 || ::syncfs(dir.Get()) != 0) RaiseCreate(directory, errno);
 }
 
 void TImportFiles::Rename(const std::string& from, const std::string& to) {
