@@ -51,16 +51,22 @@ TTarget* FindTarget(std::vector<TTarget>& targets, std::string_view name) {
   return nullptr;
 }
 
+// Runs `read` over the bytes of the group file at `path`; a format error names the file.
+template <typename TRead>
+auto ReadGroupBytes(const std::string& path, const std::string& bytes, TRead read) {
+  try {
+    return read(bytes);
+  } catch (const TGridStreamException& error) {
+    throw Exception("the group file \"" + path + "\" cannot be read: " + error.Message());
+  }
+}
+
 TTarget ExistingTarget(const std::string& dataDir, const std::string& name) {
   TTarget target = NewTarget(name, true);
   const std::string path = GroupFilePath(dataDir, name);
   target.OldBytes = ReadGroupFile(path);
-  try {
-    target.Feeds = DecodeGroup(target.OldBytes);
-    target.ColWidths = ColWidthsOf(target.OldBytes);
-  } catch (const Exception& error) {
-    throw Exception("the group file \"" + path + "\" cannot be read: " + error.Message());
-  }
+  target.Feeds = ReadGroupBytes(path, target.OldBytes, DecodeGroup);
+  target.ColWidths = ReadGroupBytes(path, target.OldBytes, ColWidthsOf);
   for (const TFeed& feed : target.Feeds) target.Links.insert(feed.Link);
   return target;
 }
@@ -214,7 +220,8 @@ TImportCounts ImportOpmlFile(const std::string& dataDir, const std::string& path
 std::vector<TGroup> ReadAllGroups(const std::string& dataDir) {
   std::vector<TGroup> groups;
   for (const std::string& name : ListGroups(dataDir)) {
-    groups.push_back({name, DecodeGroup(ReadGroupFile(GroupFilePath(dataDir, name)))});
+    const std::string path = GroupFilePath(dataDir, name);
+    groups.push_back({name, ReadGroupBytes(path, ReadGroupFile(path), DecodeGroup)});
   }
   return groups;
 }

@@ -214,6 +214,27 @@ TEST_F(OpmlImport, LeavesEveryGroupFileAsItWasWhenAWriteOrARenameFails) {
   }
 }
 
+TEST_F(OpmlImport, NamesAGroupFileItCannotReadAndWritesNothing) {
+  WriteFile(GroupFilePath(DataDir(), "News"), "not a group file");
+  const std::string reason = "the group file \"" + GroupFilePath(DataDir(), "News") +
+                             "\" cannot be read: Invalid stream format";
+  EXPECT_THAT(
+      FailedImport("<opml><body><outline text=\"news\"><outline xmlUrl=\"n\"/></outline>"
+                   "<outline text=\"Other\"><outline xmlUrl=\"o\"/></outline></body></opml>"),
+      HasSubstr(reason));
+  EXPECT_EQ(Snapshot().size(), 1u);
+  EXPECT_THROW(
+      {
+        try {
+          ExportOpml(DataDir(), 0);
+        } catch (const Exception& error) {
+          EXPECT_EQ(error.Message(), reason);
+          throw;
+        }
+      },
+      Exception);
+}
+
 TEST_F(OpmlImport, RefusesToFillAGroupBeyondWhatItsFileCanHold) {
   std::string opml = "<opml><body><outline text=\"Big\">";
   for (int i = 0; i <= GridMaxRows; ++i) {
