@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libxml2-dev libxml2-utils libcurl4-openssl-dev nlohmann-json3-dev
+  libxml2-dev libxml2-utils libcurl4-openssl-dev nlohmann-json3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev zlib1g-dev
   qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
   xvfb xauth x11-utils libx11-dev

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
@@ -31,9 +30,11 @@
 #include "FirstFrame.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
+#include "GroupStore.h"
 #include "IniFile.h"
 #include "PageControlEx.h"
 #include "SimpleRSS.h"
+#include "SubscriptionTransfer.h"
 #include "UFeedViews.h"
 #include "URLDropTarget.h"
 #include "UVantleFormUtils.h"
@@ -85,7 +86,6 @@ const QColor SelectedRowColour(223, 224, 214);
 const QColor StatusBarColour(239, 240, 236);
 
 constexpr char SettingsSection[] = "SETTINGS";
-constexpr char SortSeparator[] = "$$$$$$___$$$$$$";
 constexpr char NewGroupName[] = "My WebFeeds";
 
 QString Q(const std::string& text) {
@@ -104,10 +104,8 @@ QIcon Picture(const char* name) {
 }
 
 // The collation groups and feeds are ordered by: the user's locale, ignoring case.
-QCollator NameCollator() {
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  return collator;
+const TNameCollation& NameCollator() {
+  return TNameCollation::User();
 }
 
 // Group entries are drawn 25 pixels high in "Tahoma" at 21 pixels.
@@ -194,6 +192,7 @@ TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
   // shows no page yet: it starts once the window is on screen, before the user can ask for a
   // feed.
   RunAfterFirstFrame(*this, [this] { RunReported([this] { WebBrowser->CreateView(); }); });
+  new TSubscriptionTransfer(*this);
 }
 
 TfrmControl::~TfrmControl() {
@@ -575,9 +574,11 @@ std::string TfrmControl::SettingsPath() const {
 }
 
 int TfrmControl::AddGroupEntry(const QString& name) {
-  const QCollator collator = NameCollator();
+  const TNameCollation& collator = NameCollator();
+  const std::string text = name.toStdString();
   int index = 0;
-  while (index < GroupBox->count() && collator.compare(GroupBox->itemText(index), name) <= 0) {
+  while (index < GroupBox->count() &&
+         collator.Compare(GroupBox->itemText(index).toStdString(), text) <= 0) {
     ++index;
   }
   GroupBox->insertItem(index, name);
@@ -662,25 +663,13 @@ void TfrmControl::CreateGroup(const std::string& name) {
 }
 
 void TfrmControl::SortFeeds() {
-  struct TFeedRow {
-    std::string Title;
-    std::string Link;
-    QString Key;
-  };
   const std::string noted = FeedGrid->Cells(2, FeedGrid->Row());
-  std::vector<TFeedRow> rows;
+  std::vector<TFeed> rows;
   rows.reserve(static_cast<size_t>(FeedGrid->RowCount()));
   for (int row = 0; row < FeedGrid->RowCount(); ++row) {
-    std::string title = FeedGrid->Cells(2, row);
-    std::string link = FeedGrid->Cells(0, row);
-    QString key = Q(title) + QLatin1String(SortSeparator) + Q(link);
-    rows.push_back({std::move(title), std::move(link), std::move(key)});
+    rows.push_back({FeedGrid->Cells(0, row), FeedGrid->Cells(2, row)});
   }
-  // Compared one pair at a time: sort keys of the C locale would not ignore case.
-  const QCollator collator = NameCollator();
-  std::sort(rows.begin(), rows.end(), [&collator](const TFeedRow& a, const TFeedRow& b) {
-    return collator.compare(a.Key, b.Key) < 0;
-  });
+  SortFeedList(rows, NameCollator());
   // Title and link go back as pairs, never split out of the key, so a title holding the
   // separator cannot corrupt a link.
   for (int row = 0; row < static_cast<int>(rows.size()); ++row) {

@@ -16,6 +16,9 @@ int RunRender(const std::vector<std::string>& args);
 int RunGroup(const std::vector<std::string>& args);
 // discover LINK: one JSON line per feed the link is or its page names, in page order.
 int RunDiscover(const std::vector<std::string>& args);
+// opml export [--data DIR] [--out FILE] | opml import FILE [--data DIR]: the subscriptions of
+// a data directory (the window's by default) as OPML, or an OPML file imported into it.
+int RunOpml(const std::vector<std::string>& args);
 
 // The usage text of the whole tool.
 const char* UsageText();

@@ -1,42 +1,14 @@
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "Commands.h"
 #include "Exception.h"
 #include "GridStream.h"
+#include "GroupFiles.h"
 
 namespace vantle::tool {
 
 namespace {
-
-[[noreturn]] void RaiseCannotOpen(const std::string& path, int error) {
-  throw Exception("Cannot open file \"" + path + "\". " + std::strerror(error));
-}
-
-std::string ReadGroupFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) RaiseCannotOpen(path, errno);
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      const int error = errno;
-      ::close(fd);
-      RaiseCannotOpen(path, error);
-    }
-    if (count == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(count));
-  }
-  ::close(fd);
-  return bytes;
-}
 
 nlohmann::ordered_json PropsJson(const TGridProps& props) {
   nlohmann::ordered_json json;

@@ -13,7 +13,9 @@ const char* UsageText() {
   return "usage: vantle-feed show LINK...\n"
          "       vantle-feed render [--style NewsPaper|List|N] [--out FILE] LINK\n"
          "       vantle-feed group FILE\n"
-         "       vantle-feed discover LINK\n";
+         "       vantle-feed discover LINK\n"
+         "       vantle-feed opml export [--data DIR] [--out FILE]\n"
+         "       vantle-feed opml import FILE [--data DIR]\n";
 }
 
 }  // namespace vantle::tool
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
     if (command == "render") return RunRender(args);
     if (command == "group") return RunGroup(args);
     if (command == "discover") return RunDiscover(args);
+    if (command == "opml") return RunOpml(args);
   } catch (const std::exception& e) {
     std::cerr << "vantle-feed: " << e.what() << '\n';
     return 1;

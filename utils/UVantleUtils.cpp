@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "Exception.h"
+#include "FileDescriptor.h"
 
 namespace vantle {
 
@@ -31,20 +32,6 @@ std::string WithSeparator(std::string path) {
 std::string OsReason() {
   return std::strerror(errno);
 }
-
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : FFd(fd) {}
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  ~TFileDescriptor() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  int Get() const { return FFd; }
-
- private:
-  int FFd;
-};
 
 void MakeDirectoryIfMissing(const std::string& path) {
   if (::mkdir(path.c_str(), PrivateMode) != 0 && errno != EEXIST)

@@ -12,6 +12,10 @@ std::string ReadGroupFile(const std::string& path);
 // write keeps the old file whole; raises "Cannot create file "<path>". <reason>".
 void WriteGroupFile(const std::string& path, std::string_view bytes);
 
+// Creates or truncates the file at `path` and writes `bytes` into it, without flushing it to
+// disk; raises "Cannot create file "<path>". <reason>".
+void WriteFileInPlace(const std::string& path, std::string_view bytes);
+
 // Moves the file `from` to `to`, where nothing may stand yet; raises
 // "Cannot create file "<to>". <reason>" and leaves `from` as it was.
 void MoveGroupFile(const std::string& from, const std::string& to);

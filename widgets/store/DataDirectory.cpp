@@ -1,20 +1,27 @@
 #include "DataDirectory.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
+
+#include "ProgramPlaces.h"
 #include "UVantleUtils.h"
 
 namespace vantle {
 
 namespace {
 
+// Creates `directory` with its missing parents; true when it exists afterwards.
+bool MakePath(const std::string& directory) {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  return std::filesystem::is_directory(directory, error);
+}
+
 // True when `directory` exists or was created, and this user may write into it.
 bool UsableDirectory(const std::string& directory) {
-  return QDir().mkpath(QString::fromStdString(directory)) &&
-         ::access(directory.c_str(), W_OK | X_OK) == 0;
+  return MakePath(directory) && ::access(directory.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string UserDataHome(const std::string& xdgDataHome, const std::string& home) {
@@ -27,7 +34,7 @@ std::string UserDataHome(const std::string& xdgDataHome, const std::string& home
 
 std::string PerUserDataDir(const std::string& xdgDataHome, const std::string& home) {
   const std::string perUser = UserDataHome(xdgDataHome, home) + "vantle/Data/";
-  QDir().mkpath(QString::fromStdString(perUser));
+  MakePath(perUser);
   return perUser;
 }
 
@@ -49,9 +56,8 @@ std::string ChooseDataDir(TInstallLayout layout, const std::string& executableDi
 }
 
 std::string ApplicationDataDir() {
-  return ChooseDataDir(BuiltInstallLayout, QCoreApplication::applicationDirPath().toStdString(),
-                       qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
-                       QDir::homePath().toStdString());
+  return ChooseDataDir(BuiltInstallLayout, ExecutableDir(), EnvironmentText("XDG_DATA_HOME"),
+                       HomeDirectory());
 }
 
 }  // namespace vantle

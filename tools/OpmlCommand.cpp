@@ -1,0 +1,98 @@
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "Commands.h"
+#include "DataDirLock.h"
+#include "DataDirectory.h"
+#include "Exception.h"
+#include "GroupFiles.h"
+#include "ProgramPlaces.h"
+#include "SubscriptionImport.h"
+#include "UVantleUtils.h"
+
+namespace vantle::tool {
+
+namespace {
+
+struct TOpmlArgs {
+  std::string Action;
+  std::string File;
+  std::string DataDir;
+  std::string Out;
+};
+
+// The arguments of `opml export|import`, or nothing when they are not a valid use.
+std::optional<TOpmlArgs> ParseOpmlArgs(const std::vector<std::string>& args) {
+  if (args.empty()) return std::nullopt;
+  TOpmlArgs parsed;
+  parsed.Action = args[0];
+  const bool import = parsed.Action == "import";
+  if (!import && parsed.Action != "export") return std::nullopt;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--data" && hasValue) {
+      parsed.DataDir = args[++i];
+    } else if (arg == "--out" && hasValue && !import) {
+      parsed.Out = args[++i];
+    } else if (import && parsed.File.empty() && !arg.starts_with("--")) {
+      parsed.File = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (import && parsed.File.empty()) return std::nullopt;
+  return parsed;
+}
+
+// The --data directory, else the window's, with its trailing separator.
+std::string DataDirOf(const TOpmlArgs& args) {
+  if (args.DataDir.empty()) return DataDirOfProgramIn(WindowProgramDir(ExecutableDir()));
+  return WithTrailingBackslash(args.DataDir);
+}
+
+int Export(const TOpmlArgs& args) {
+  const std::string opml = ExportOpml(DataDirOf(args), std::time(nullptr));
+  if (args.Out.empty()) {
+    std::cout << opml << std::flush;
+  } else {
+    WriteGroupFile(args.Out, opml);
+  }
+  return 0;
+}
+
+int Import(const TOpmlArgs& args) {
+  const std::string dataDir = DataDirOf(args);
+  std::filesystem::create_directories(dataDir);
+  const TDataDirLock lock(dataDir);
+  if (!lock.Held()) {
+    std::cerr << "vantle-feed: Vantle is running with the data directory " << dataDir;
+    if (lock.Holder() > 0) std::cerr << " (process " << lock.Holder() << ")";
+    std::cerr << "; nothing was imported. Make the import from its window (Import "
+                 "subscriptions...).\n";
+    return 1;
+  }
+  TImportFiles files;
+  const TImportCounts counts = ImportOpmlFile(dataDir, args.File, files);
+  std::cout << "{\"groups_created\":" << counts.GroupsCreated
+            << ",\"feeds_added\":" << counts.FeedsAdded
+            << ",\"feeds_skipped\":" << counts.FeedsSkipped << "}\n";
+  return 0;
+}
+
+}  // namespace
+
+int RunOpml(const std::vector<std::string>& args) {
+  const std::optional<TOpmlArgs> parsed = ParseOpmlArgs(args);
+  if (!parsed) {
+    std::cerr << UsageText();
+    return 2;
+  }
+  return parsed->Action == "import" ? Import(*parsed) : Export(*parsed);
+}
+
+}  // namespace vantle::tool

@@ -1,0 +1,105 @@
+#include "GroupStore.h"
+
+#include <algorithm>
+
+#include "GridStream.h"
+#include "UVantleUtils.h"
+
+namespace vantle {
+
+namespace {
+
+constexpr std::string_view SortSeparator = "$$$$$$___$$$$$$";
+constexpr std::string_view GroupExtension = ".dat";
+constexpr int LinkCol = 0;
+constexpr int TitleCol = 2;
+
+struct TKeyedFeed {
+  std::string Key;
+  std::string Bytes;
+  TFeed Feed;
+};
+
+}  // namespace
+
+void SortFeedList(std::vector<TFeed>& feeds, const TNameCollation& collation) {
+  std::vector<TKeyedFeed> keyed;
+  keyed.reserve(feeds.size());
+  for (TFeed& feed : feeds) {
+    std::string bytes = feed.Title + std::string(SortSeparator) + feed.Link;
+    std::string key = collation.SortKey(bytes);
+    keyed.push_back({std::move(key), std::move(bytes), std::move(feed)});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const TKeyedFeed& a, const TKeyedFeed& b) {
+    const int order = a.Key.compare(b.Key);
+    return order != 0 ? order < 0 : a.Bytes < b.Bytes;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) feeds[i] = std::move(keyed[i].Feed);
+}
+
+std::vector<TFeed> DecodeGroup(std::string_view bytes) {
+  TGridReader reader(bytes);
+  const TGridProps& props = reader.Props();
+  // A file that is not a whole list lands in the window's empty list of one row.
+  const int cols = props.FullGrid ? props.ColCount : 3;
+  const int rows = props.FullGrid ? props.RowCount : 1;
+  std::vector<TFeed> feeds(static_cast<std::size_t>(std::max(rows, 0)));
+  TCellPlacement placement(props.FullGrid, cols, rows);
+  TGridCell cell;
+  while (reader.ReadCell(cell)) {
+    const auto [col, row] = placement.Place(cell);
+    TFeed& feed = feeds[static_cast<std::size_t>(row)];
+    if (col == LinkCol) feed.Link = std::move(cell.Cell);
+    if (col == TitleCol) feed.Title = std::move(cell.Cell);
+  }
+  std::erase_if(feeds, [](const TFeed& feed) { return feed.Link.empty() && feed.Title.empty(); });
+  return feeds;
+}
+
+std::string EncodeGroup(const std::vector<TFeed>& feeds, const std::vector<int>& colWidths) {
+  TGridProps props;
+  props.ColCount = 3;
+  props.RowCount = static_cast<int32_t>(std::max<std::size_t>(feeds.size(), 1));
+  props.ColWidths = colWidths;
+  props.RowHeights.assign(static_cast<std::size_t>(props.RowCount), StoreRowHeight);
+  props.FullGrid = true;
+  props.ID = GridStreamID();
+  TGridWriter writer;
+  writer.Reserve(128 + feeds.size() * 160);
+  writer.WriteProps(props);
+  for (std::size_t row = 0; row < feeds.size(); ++row) {
+    const auto at = static_cast<int>(row);
+    if (!feeds[row].Link.empty()) writer.WriteCell(LinkCol, at, feeds[row].Link);
+    if (!feeds[row].Title.empty()) writer.WriteCell(TitleCol, at, feeds[row].Title);
+  }
+  return writer.Bytes();
+}
+
+std::vector<int> ColWidthsOf(std::string_view bytes) {
+  TGridReader reader(bytes);
+  const TGridProps& props = reader.Props();
+  if (props.FullGrid && props.ColWidths.size() == 3) return props.ColWidths;
+  return {std::begin(StoreColWidths), std::end(StoreColWidths)};
+}
+
+std::vector<std::string> ListGroups(const std::string& dataDir, const TNameCollation& collation) {
+  std::vector<std::string> files;
+  ListFiles(files, dataDir, GroupExtension);
+  std::vector<std::string> names;
+  names.reserve(files.size());
+  for (const std::string& file : files) {
+    const std::size_t start = file.rfind('/') + 1;
+    names.push_back(file.substr(start, file.size() - start - GroupExtension.size()));
+  }
+  // The window inserts each entry after those that do not sort after it: a stable sort.
+  std::stable_sort(names.begin(), names.end(), [&collation](const auto& a, const auto& b) {
+    return collation.Compare(a, b) < 0;
+  });
+  return names;
+}
+
+std::string GroupFilePath(const std::string& dataDir, const std::string& group) {
+  return dataDir + group + std::string(GroupExtension);
+}
+
+}  // namespace vantle
