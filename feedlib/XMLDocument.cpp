@@ -46,6 +46,19 @@ xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 
 void IgnoreGenericError(void*, const char*, ...) {}
 
+bool IsParserFault(int code) {
+  return code == XML_ERR_NO_MEMORY || code == XML_ERR_INTERNAL_ERROR;
+}
+
+// Set when libxml2 fails for want of memory where no parser context hears of it (in its
+// buffers and dictionaries), which leaves the parse cut short without an error.
+thread_local bool UnboundFault = false;
+
+void NoteUnboundError(void*, xmlErrorPtr error) {
+  if (error && (IsParserFault(error->code) || error->domain == XML_FROM_MEMORY))
+    UnboundFault = true;
+}
+
 int DecodeWindows1252(unsigned char* out, int* outSize, const unsigned char* in, int* inSize) {
   size_t read = static_cast<size_t>(*inSize);
   *outSize = static_cast<int>(Windows1252ToUtf8(in, read, out, static_cast<size_t>(*outSize)));
@@ -68,6 +81,7 @@ void PrepareLibxml() {
   });
   // The generic handler is per thread; errors without a parser context land there.
   xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+  xmlSetStructuredErrorFunc(nullptr, NoteUnboundError);
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -93,10 +107,6 @@ TVariant NonEmpty(std::string_view text) {
 xmlCharEncodingHandlerPtr DecoderOf(const std::string& name) {
   if (name == kWindows1252) return Windows1252Handler;
   return xmlFindCharEncodingHandler(name.c_str());
-}
-
-bool IsParserFault(int code) {
-  return code == XML_ERR_NO_MEMORY || code == XML_ERR_INTERNAL_ERROR;
 }
 
 // The message of a parse that broke down for want of memory or inside the parser, which
@@ -276,6 +286,7 @@ class TXMLDocument::TBuilder {
         FSource(std::move(source)),
         FKeepWhiteSpace(document.ParseOptions & poPreserveWhiteSpace) {
     PrepareLibxml();
+    UnboundFault = false;
   }
   TBuilder(const TBuilder&) = delete;
   TBuilder& operator=(const TBuilder&) = delete;
@@ -375,7 +386,10 @@ class TXMLDocument::TBuilder {
   void Check() const {
     if (FFailed) throw EXMLDocError(FFailure);
     const xmlError& error = FHasFatal ? FFatal : FContext->lastError;
-    if (IsParserFault(FContext->errNo) || (FHasFatal && IsParserFault(FFatal.code)))
+    const int code = FHasFatal ? FFatal.code : FContext->errNo;
+    if (UnboundFault || code == XML_ERR_NO_MEMORY || FContext->errNo == XML_ERR_NO_MEMORY)
+      throw EXMLDocError(ParserFailed(FSource, "out of memory"));
+    if (IsParserFault(code))
       throw EXMLDocError(ParserFailed(FSource, FHasFatal ? FFatalMessage : Trimmed(error.message)));
     if (FContext->wellFormed) return;
     throw EXMLDocError(NotWellFormed(FSource, error.line, error.int2,
