@@ -129,6 +129,7 @@ std::string CharsetOfContentType(std::string_view contentType) {
 std::string EncodingOfLabel(std::string_view label) {
   label = Trim(label);
   const std::string lower = Lowered(label);
+  if (lower == "utf-8" || lower == "utf8") return "UTF-8";
   if (std::find(kWindows1252Labels.begin(), kWindows1252Labels.end(), lower) !=
       kWindows1252Labels.end())
     return std::string(kWindows1252);

@@ -27,8 +27,8 @@ inline constexpr size_t kEncodingHeadSize = 1024;
 // The charset parameter of a Content-Type value, unquoted; empty when there is none.
 std::string CharsetOfContentType(std::string_view contentType);
 
-// The encoding name for a label: labels of ISO-8859-1 and US-ASCII read as Windows-1252, as
-// browsers read them; any other label is returned trimmed.
+// The encoding name for a label: "UTF-8" for its labels; labels of ISO-8859-1 and US-ASCII
+// read as Windows-1252, as browsers read them; any other label is returned trimmed.
 std::string EncodingOfLabel(std::string_view label);
 
 // True when `head`, the start of a document, holds enough to decide its encoding: its

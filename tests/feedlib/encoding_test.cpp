@@ -50,6 +50,7 @@ TEST(DocumentEncoding, TakesTheMarkThenTheDeclarationThenTheCharsetThenUtf8) {
       {"<?xml version='1.0' encoding='US-ASCII'?>", "", "WINDOWS-1252", esDeclaration, 0},
       {"<?xml version='1.0' encoding='UTF-16'?><rss/>", "", "UTF-8", esDefault, 0},
       {"<?xml version='1.0'?><rss/>", "latin1", "WINDOWS-1252", esContentType, 0},
+      {"<?xml version='1.0' encoding='utf-8'?>", "latin1", "UTF-8", esDeclaration, 0},
       {"<rss version='2.0'>", "koi8-r", "koi8-r", esContentType, 0},
       {"<rss encoding='koi8-r'>", "", "UTF-8", esDefault, 0},
       {"<rss>", "utf-16", "UTF-8", esDefault, 0},
@@ -90,6 +91,13 @@ TEST(DocumentEncoding, ReadsWindows1252HighBytesAsBrowsersDoAndTheRestAsLatin1) 
   doc.LoadFromData(xml.data(), xml.size());
   EXPECT_EQ(doc.DocumentElement().NodeValue().AsString(),
             "€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ\u00A0éÿ");
+  // Text that grows threefold in UTF-8 is decoded piece by piece without loss.
+  const std::string quotes(400000, '\x93');
+  const std::string large = "<?xml version='1.0' encoding='ISO-8859-1'?><t>" + quotes + "</t>";
+  doc.LoadFromData(large.data(), large.size());
+  std::string expected;
+  for (size_t i = 0; i < quotes.size(); ++i) expected += "“";
+  EXPECT_TRUE(doc.DocumentElement().NodeValue().AsString() == expected);
 }
 
 TEST(EncodingSamples, EachSampleReadsAsItsTextWasWritten) {
