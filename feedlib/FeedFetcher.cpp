@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -110,20 +111,60 @@ void PrepareCurl() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+bool IsSuccess(long status) {
+  return status >= 200 && status <= 299;
+}
+
+std::string StatusCause(long status) {
+  return "HTTP status " + std::to_string(status);
+}
+
+long StatusOf(CURL* curl) {
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  return status;
+}
+
 // What the libcurl callbacks share with the transfer that runs them.
 struct TTransfer {
+  CURL* Handle;
   const TChunkSink& Sink;
   const TProgressCallback& Progress;
+  const TContentTypeCallback& ContentType;
   uint64_t Limit;
   uint64_t Received = 0;
+  bool Started = false;   // the first chunk has come
+  long FailedStatus = 0;  // the status of an answer that is no document
   bool TooLarge = false;
   curl_off_t Reported = -1;
   std::exception_ptr Error;  // thrown by a callback; rethrown once libcurl has returned
 };
 
+// Takes the answer whose body begins to arrive: the final one, since libcurl does not
+// deliver the bodies of redirects it follows. False when it is no document.
+bool StartDocument(TTransfer& transfer) {
+  transfer.Started = true;
+  const long status = StatusOf(transfer.Handle);
+  if (!IsSuccess(status)) {
+    transfer.FailedStatus = status;
+    return false;
+  }
+  if (!transfer.ContentType) return true;
+  const char* type = nullptr;
+  curl_easy_getinfo(transfer.Handle, CURLINFO_CONTENT_TYPE, &type);
+  try {
+    transfer.ContentType(type ? type : "");
+  } catch (...) {
+    transfer.Error = std::current_exception();
+    return false;
+  }
+  return true;
+}
+
 size_t WriteChunk(char* data, size_t size, size_t count, void* user) {
   auto& transfer = *static_cast<TTransfer*>(user);
   const size_t bytes = size * count;
+  if (!transfer.Started && !StartDocument(transfer)) return 0;
   transfer.Received += bytes;
   if (transfer.Limit && transfer.Received > transfer.Limit) {
     transfer.TooLarge = true;
@@ -154,22 +195,28 @@ int ReportProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, cur
   return Report(*static_cast<TTransfer*>(user), total, now) ? 0 : 1;
 }
 
-std::string CauseOf(CURLcode code, CURL* curl, const char* detail) {
+std::string CauseOf(CURLcode code, CURL* curl, const char* detail, bool proxied) {
   std::string cause;
   switch (code) {
-    case CURLE_HTTP_RETURNED_ERROR: {
-      long status = 0;
-      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-      return "HTTP status " + std::to_string(status);
-    }
+    case CURLE_HTTP_RETURNED_ERROR:
+      return StatusCause(StatusOf(curl));
     case CURLE_OPERATION_TIMEDOUT:
       cause = "timed out";
       break;
     case CURLE_COULDNT_RESOLVE_HOST:
       cause = "host not found (DNS)";
       break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      cause = "proxy not found (DNS)";
+      break;
     case CURLE_COULDNT_CONNECT:
-      cause = "could not connect";
+      cause = proxied ? "could not connect to the proxy" : "could not connect";
+      break;
+    case CURLE_PROXY:
+      cause = "the proxy failed";
+      break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      cause = "the server's certificate is not trusted";
       break;
     case CURLE_TOO_MANY_REDIRECTS:
       cause = "too many redirects";
@@ -184,6 +231,62 @@ std::string CauseOf(CURLcode code, CURL* curl, const char* detail) {
   return cause;
 }
 
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// The host of a web address, lower-cased, without user, port or brackets.
+std::string HostOf(std::string_view link) {
+  size_t start = link.find("://");
+  start = start == std::string_view::npos ? 0 : start + 3;
+  std::string_view host = link.substr(start, link.find_first_of("/?#", start) - start);
+  if (const size_t at = host.rfind('@'); at != std::string_view::npos) host.remove_prefix(at + 1);
+  if (host.starts_with('[')) {
+    host = host.substr(1, host.find(']') - 1);
+  } else if (const size_t colon = host.find(':'); colon != std::string_view::npos) {
+    host = host.substr(0, colon);
+  }
+  std::string lower(host);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+// Whether `host` is named in a no_proxy list: "*", or a host or domain suffix.
+bool Unproxied(const std::string& host, std::string_view list) {
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    std::string entry(list.substr(0, comma));
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    std::erase_if(entry, [](char c) { return c == ' ' || c == '\t'; });
+    for (char& c : entry) c = Lower(c);
+    if (entry.starts_with('.')) entry.erase(0, 1);
+    if (entry == "*" || entry == host) return true;
+    if (!entry.empty() && host.size() > entry.size() && host.ends_with("." + entry)) return true;
+  }
+  return false;
+}
+
+// Whether libcurl goes through a proxy from the environment for `link`, as it reads it.
+bool UsesProxy(const std::string& link, const std::string& scheme) {
+  std::string proxy = EnvironmentValue((scheme + "_proxy").c_str());
+  if (proxy.empty() && scheme != "http") proxy = EnvironmentValue("HTTPS_PROXY");
+  if (proxy.empty()) proxy = EnvironmentValue("all_proxy");
+  if (proxy.empty()) proxy = EnvironmentValue("ALL_PROXY");
+  if (proxy.empty()) return false;
+  std::string noProxy = EnvironmentValue("no_proxy");
+  if (noProxy.empty()) noProxy = EnvironmentValue("NO_PROXY");
+  return !Unproxied(HostOf(link), noProxy);
+}
+
+// libcurl reads no environment for its CA bundle; OpenSSL's programs read these two.
+void UseCertificatesFromEnvironment(CURL* curl) {
+  const std::string file = EnvironmentValue("SSL_CERT_FILE");
+  const std::string dir = EnvironmentValue("SSL_CERT_DIR");
+  if (!file.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, file.c_str());
+  if (!dir.empty()) curl_easy_setopt(curl, CURLOPT_CAPATH, dir.c_str());
+}
+
 }  // namespace
 
 bool TFeedFetcher::IsWebAddress(std::string_view link) {
@@ -192,22 +295,25 @@ bool TFeedFetcher::IsWebAddress(std::string_view link) {
 }
 
 void TFeedFetcher::Fetch(const std::string& link, const TChunkSink& sink,
-                         const TProgressCallback& progress) const {
+                         const TProgressCallback& progress,
+                         const TContentTypeCallback& contentType) const {
   const std::string scheme = SchemeOf(link);
   if (scheme.empty()) return FetchFile(link, link, sink, progress);
-  if (scheme == "http" || scheme == "https") return FetchWeb(link, sink, progress);
+  if (scheme == "http" || scheme == "https") return FetchWeb(link, sink, progress, contentType);
   if (scheme == "file") return FetchFile(link, FilePathOf(link), sink, progress);
   Fail(link, "unsupported scheme \"" + scheme + "\"");
 }
 
 void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
-                            const TProgressCallback& progress) const {
+                            const TProgressCallback& progress,
+                            const TContentTypeCallback& contentType) const {
   PrepareCurl();
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
   if (!curl) Fail(link, "the HTTP client could not be created");
-  TTransfer transfer{sink, progress, FOptions.MaxDocumentSize, 0, false, -1, nullptr};
-  char detail[CURL_ERROR_SIZE] = {};
   CURL* h = curl.get();
+  TTransfer transfer{h, sink,  progress, contentType, FOptions.MaxDocumentSize, 0, false,
+                     0, false, -1,       nullptr};
+  char detail[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(h, CURLOPT_URL, link.c_str());
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -219,9 +325,12 @@ void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
   curl_easy_setopt(h, CURLOPT_USERAGENT, "Vantle/" VANTLE_VERSION);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, FOptions.ConnectTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_TIMEOUT, FOptions.TimeoutSeconds);
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, FOptions.StallTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  UseCertificatesFromEnvironment(h);
   if (FOptions.MaxDocumentSize)
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(FOptions.MaxDocumentSize));
@@ -235,9 +344,12 @@ void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
 
   const CURLcode code = curl_easy_perform(h);
   if (transfer.Error) std::rethrow_exception(transfer.Error);
+  if (transfer.FailedStatus) Fail(link, StatusCause(transfer.FailedStatus));
   if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED)
     Fail(link, TooLarge(FOptions.MaxDocumentSize));
-  if (code != CURLE_OK) Fail(link, CauseOf(code, h, detail));
+  if (code != CURLE_OK) Fail(link, CauseOf(code, h, detail, UsesProxy(link, SchemeOf(link))));
+  // An answer without a body that is no success either, such as a redirect nowhere.
+  if (!IsSuccess(StatusOf(h))) Fail(link, StatusCause(StatusOf(h)));
 
   curl_off_t total = 0, now = 0;
   curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);

@@ -22,29 +22,38 @@ using TProgressCallback = std::function<void(uint64_t received, uint64_t total)>
 // Receives the document's bytes in order, chunk by chunk.
 using TChunkSink = std::function<void(const char* data, size_t size)>;
 
+// Called once, before the first chunk of a web document, with its Content-Type header
+// (empty when the server sent none).
+using TContentTypeCallback = std::function<void(const std::string& contentType)>;
+
 // Limits that protect the reader from slow or hostile servers.
 struct TFetchOptions {
   long ConnectTimeoutSeconds = 15;
-  long TimeoutSeconds = 60;
+  long TimeoutSeconds = 600;      // the whole transfer, however steadily it arrives
+  long StallTimeoutSeconds = 30;  // no byte for this long fails with "timed out"
   long MaxRedirects = 10;
   uint64_t MaxDocumentSize = 64ull * 1024 * 1024;
 };
 
 // Fetches a link: http:// and https:// through libcurl, file:// URLs and plain paths
-// from disk; any other scheme fails. Synchronous; raises EFetchError on failure.
+// from disk; any other scheme fails. Synchronous; raises EFetchError on failure, which a
+// final HTTP status outside 200-299 is. Certificates are verified, against the CA bundle
+// named by SSL_CERT_FILE or SSL_CERT_DIR when set.
 class TFeedFetcher {
  public:
   explicit TFeedFetcher(TFetchOptions options = {}) : FOptions(options) {}
-  // Streams the document behind `link` into `sink`, reporting progress when set.
+  // Streams the document behind `link` into `sink`, reporting progress and the content
+  // type of a web document when set.
   void Fetch(const std::string& link, const TChunkSink& sink,
-             const TProgressCallback& progress = {}) const;
+             const TProgressCallback& progress = {},
+             const TContentTypeCallback& contentType = {}) const;
 
   // True when `link` is an http:// or https:// address (scheme compared without case).
   static bool IsWebAddress(std::string_view link);
 
  private:
-  void FetchWeb(const std::string& link, const TChunkSink& sink,
-                const TProgressCallback& progress) const;
+  void FetchWeb(const std::string& link, const TChunkSink& sink, const TProgressCallback& progress,
+                const TContentTypeCallback& contentType) const;
   void FetchFile(const std::string& link, const std::string& path, const TChunkSink& sink,
                  const TProgressCallback& progress) const;
 

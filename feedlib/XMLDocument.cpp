@@ -1,6 +1,7 @@
 #include "XMLDocument.h"
 
 #include <libxml/SAX2.h>
+#include <libxml/encoding.h>
 #include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -15,12 +16,13 @@
 #include <type_traits>
 #include <unordered_map>
 
+#include "DocumentEncoding.h"
+
 namespace vantle {
 
 namespace {
 
 constexpr size_t kPushChunk = 256 * 1024;
-constexpr size_t kEncodingProbe = 4;  // libxml2 detects the encoding from the first 4 bytes
 // As deep as libxml2's own tree builder lets a document nest without its "huge" option.
 constexpr size_t kMaxDepth = 256;
 // Entity references may add this much beside ten times the document's own size.
@@ -44,15 +46,42 @@ xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 
 void IgnoreGenericError(void*, const char*, ...) {}
 
+bool IsParserFault(int code) {
+  return code == XML_ERR_NO_MEMORY || code == XML_ERR_INTERNAL_ERROR;
+}
+
+// Set when libxml2 fails for want of memory where no parser context hears of it (in its
+// buffers and dictionaries), which leaves the parse cut short without an error.
+thread_local bool UnboundFault = false;
+
+void NoteUnboundError(void*, xmlErrorPtr error) {
+  if (error && (IsParserFault(error->code) || error->domain == XML_FROM_MEMORY))
+    UnboundFault = true;
+}
+
+int DecodeWindows1252(unsigned char* out, int* outSize, const unsigned char* in, int* inSize) {
+  size_t read = static_cast<size_t>(*inSize);
+  *outSize = static_cast<int>(Windows1252ToUtf8(in, read, out, static_cast<size_t>(*outSize)));
+  *inSize = static_cast<int>(read);
+  return *outSize;
+}
+
+xmlCharEncodingHandlerPtr Windows1252Handler = nullptr;
+
 void PrepareLibxml() {
   static std::once_flag once;
   std::call_once(once, [] {
     xmlInitParser();
     xmlSetExternalEntityLoader(RefuseExternalEntity);
     xmlThrDefSetGenericErrorFunc(nullptr, IgnoreGenericError);
+    // libxml2's own Windows-1252 (through iconv) refuses the five bytes the code page
+    // leaves undefined, which browsers read as C1 controls.
+    Windows1252Handler =
+        xmlNewCharEncodingHandler("VANTLE-WINDOWS-1252", DecodeWindows1252, nullptr);
   });
   // The generic handler is per thread; errors without a parser context land there.
   xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+  xmlSetStructuredErrorFunc(nullptr, NoteUnboundError);
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -72,6 +101,18 @@ bool IsBlank(std::string_view text) {
 
 TVariant NonEmpty(std::string_view text) {
   return text.empty() ? TVariant() : TVariant(std::string(text));
+}
+
+// The decoder of a named encoding; nullptr when libxml2 has none.
+xmlCharEncodingHandlerPtr DecoderOf(const std::string& name) {
+  if (name == kWindows1252) return Windows1252Handler;
+  return xmlFindCharEncodingHandler(name.c_str());
+}
+
+// The message of a parse that broke down for want of memory or inside the parser, which
+// says nothing about the document.
+std::string ParserFailed(const std::string& source, const std::string& reason) {
+  return source + ": the XML parser failed: " + reason;
 }
 
 // The message of a document that is not well-formed, with the place where that shows.
@@ -245,6 +286,7 @@ class TXMLDocument::TBuilder {
         FSource(std::move(source)),
         FKeepWhiteSpace(document.ParseOptions & poPreserveWhiteSpace) {
     PrepareLibxml();
+    UnboundFault = false;
   }
   TBuilder(const TBuilder&) = delete;
   TBuilder& operator=(const TBuilder&) = delete;
@@ -254,24 +296,21 @@ class TXMLDocument::TBuilder {
     xmlFreeParserCtxt(FContext);
   }
 
+  // The charset the document was served with (from its Content-Type); before any Push.
+  void SetCharset(std::string charset) { FCharset = std::move(charset); }
+
   // Parses the next bytes; raises as soon as the document is known not to be well-formed.
+  // The start is held back until it tells the encoding.
   void Push(const char* data, size_t size) {
     if (!FContext) {
-      const size_t take = std::min(size, kEncodingProbe - FHead.size());
+      const size_t take = std::min(size, kEncodingHeadSize - FHead.size());
       FHead.append(data, take);
       data += take;
       size -= take;
-      if (FHead.size() < kEncodingProbe) return;
+      if (!HeadDecidesEncoding(FHead)) return;
       Start();
     }
-    while (size > 0) {
-      const size_t piece = std::min(size, kPushChunk);
-      FPushed += piece;
-      xmlParseChunk(FContext, data, static_cast<int>(piece), 0);
-      Check();
-      data += piece;
-      size -= piece;
-    }
+    Parse(data, size);
   }
 
   // Ends the document and returns its root element.
@@ -307,18 +346,52 @@ class TXMLDocument::TBuilder {
     handler.processingInstruction = &OnProcessingInstruction;
     handler.reference = &OnReference;
     handler.serror = &OnError;
-    FContext = xmlCreatePushParserCtxt(&handler, nullptr, FHead.data(),
-                                       static_cast<int>(FHead.size()), FSource.c_str());
-    if (!FContext) throw EXMLDocError(FSource + ": the XML parser could not be created");
-    xmlCtxtUseOptions(FContext, kOptions);
+    FContext = xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, FSource.c_str());
+    if (!FContext) throw EXMLDocError(ParserFailed(FSource, "it could not be created"));
     // Entity contents are parsed in contexts of their own that inherit this pointer.
     FContext->_private = this;
+    const TDocumentEncoding encoding = DecideDocumentEncoding(FHead, FCharset);
+    xmlCharEncodingHandlerPtr decoder = Decoder(encoding);
+    // The decision made here stands; a declaration read later must not switch it.
+    const bool decided = decoder || encoding.Name == "UTF-8";
+    xmlCtxtUseOptions(FContext, kOptions | (decided ? XML_PARSE_IGNORE_ENC : 0));
+    if (decoder && xmlSwitchToEncoding(FContext, decoder) != 0)
+      throw EXMLDocError(FSource + ": the encoding " + encoding.Name + " cannot be read");
+    const std::string head = std::move(FHead);
+    Parse(head.data() + encoding.MarkSize, head.size() - encoding.MarkSize);
+  }
+
+  // The decoder for `encoding`; nullptr where libxml2 reads the bytes as they are (UTF-8)
+  // or follows the declaration by itself (an encoding it alone knows, EBCDIC).
+  xmlCharEncodingHandlerPtr Decoder(const TDocumentEncoding& encoding) const {
+    if (encoding.Name.empty() || encoding.Name == "UTF-8") return nullptr;
+    if (xmlCharEncodingHandlerPtr decoder = DecoderOf(encoding.Name)) return decoder;
+    // A charset nobody knows is no reason to refuse the document; a mark is.
+    if (encoding.Source == TEncodingSource::esByteOrderMark)
+      throw EXMLDocError(FSource + ": the encoding " + encoding.Name + " cannot be read");
+    return nullptr;
+  }
+
+  void Parse(const char* data, size_t size) {
+    while (size > 0) {
+      const size_t piece = std::min(size, kPushChunk);
+      FPushed += piece;
+      xmlParseChunk(FContext, data, static_cast<int>(piece), 0);
+      Check();
+      data += piece;
+      size -= piece;
+    }
   }
 
   void Check() const {
     if (FFailed) throw EXMLDocError(FFailure);
-    if (FContext->wellFormed) return;
     const xmlError& error = FHasFatal ? FFatal : FContext->lastError;
+    const int code = FHasFatal ? FFatal.code : FContext->errNo;
+    if (UnboundFault || code == XML_ERR_NO_MEMORY || FContext->errNo == XML_ERR_NO_MEMORY)
+      throw EXMLDocError(ParserFailed(FSource, "out of memory"));
+    if (IsParserFault(code))
+      throw EXMLDocError(ParserFailed(FSource, FHasFatal ? FFatalMessage : Trimmed(error.message)));
+    if (FContext->wellFormed) return;
     throw EXMLDocError(NotWellFormed(FSource, error.line, error.int2,
                                      FHasFatal ? FFatalMessage : Trimmed(error.message)));
   }
@@ -329,9 +402,13 @@ class TXMLDocument::TBuilder {
 
   // Stops the parse where it stands with our own reason, raised by the next Check.
   void Fail(xmlParserCtxtPtr context, const std::string& message) {
+    Stop(context, NotWellFormed(FSource, xmlSAX2GetLineNumber(FContext),
+                                xmlSAX2GetColumnNumber(FContext), message));
+  }
+
+  void Stop(xmlParserCtxtPtr context, std::string failure) {
     FFailed = true;
-    FFailure = NotWellFormed(FSource, xmlSAX2GetLineNumber(FContext),
-                             xmlSAX2GetColumnNumber(FContext), message);
+    FFailure = std::move(failure);
     if (context != FContext) xmlStopParser(context);
     xmlStopParser(FContext);
   }
@@ -345,10 +422,12 @@ class TXMLDocument::TBuilder {
     if (!self || self->FFailed) return;
     try {
       event(*self, context);
+    } catch (const std::bad_alloc&) {
+      self->Stop(context, ParserFailed(self->FSource, "out of memory"));
     } catch (const std::exception& error) {
       self->Fail(context, error.what());
     } catch (...) {
-      self->Fail(context, "the parse failed");
+      self->Stop(context, ParserFailed(self->FSource, "the document could not be built"));
     }
   }
 
@@ -536,7 +615,8 @@ class TXMLDocument::TBuilder {
   TArena& FArena;
   std::string FSource;
   bool FKeepWhiteSpace;
-  std::string FHead;
+  std::string FCharset;
+  std::string FHead;  // the start of the document, until it tells the encoding
   xmlParserCtxtPtr FContext = nullptr;
   size_t FPushed = 0;    // bytes handed to the parser so far
   size_t FExpanded = 0;  // what entity references have added so far
@@ -696,7 +776,10 @@ void TXMLDocument::LoadFromFile(const std::string& name) {
     TFeedFetcher(FetchOptions)
         .Fetch(
             name, [&builder](const char* data, size_t size) { builder.Push(data, size); },
-            OnProgress);
+            OnProgress,
+            [&builder](const std::string& type) {
+              builder.SetCharset(CharsetOfContentType(type));
+            });
   });
 }
 

@@ -186,7 +186,9 @@ class TXMLDocument {
 
   // Fetches and parses `name` (a web address, a file:// URL or a file path), replacing the
   // content. Raises "FileName cannot be blank" for an empty name, EFetchError when the link
-  // cannot be fetched and EXMLDocError when the document is not well-formed.
+  // cannot be fetched and EXMLDocError when the document is not well-formed. The encoding is
+  // that of a byte-order mark, else the XML declaration, else the charset the document was
+  // served with, else UTF-8; ISO-8859-1 and US-ASCII read as Windows-1252.
   void LoadFromFile(const std::string& name);
   // Parses `size` bytes at `data` as a document, replacing the content; `name` names the
   // source in error messages.

@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "Exception.h"
 #include "FileDescriptor.h"
@@ -65,6 +68,34 @@ void EnsurePrivate(const std::string& path) {
     throw Exception("Cannot make the temporary directory " + path + " private: " + OsReason());
 }
 
+// Whether what stands at `path` (not followed if a link) belongs to another user.
+bool OwnedByAnotherUser(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && info.st_uid != ::geteuid();
+}
+
+// A fresh private directory beside `refused`, made once per process for each refused name
+// and made again only when it stops being private.
+std::string StandInDirectory(const std::string& refused) {
+  static std::mutex guard;
+  static std::map<std::string, std::string> made;
+  const std::lock_guard lock(guard);
+  if (auto found = made.find(refused); found != made.end()) {
+    try {
+      EnsurePrivate(found->second);
+      return found->second + '/';
+    } catch (const Exception&) {
+      made.erase(found);
+    }
+  }
+  std::string path = refused + "-XXXXXX";
+  if (::mkdtemp(path.data()) == nullptr)
+    throw Exception("Cannot create a temporary directory beside " + refused + ": " + OsReason());
+  std::cerr << "vantle: " << refused << " belongs to another user; using " << path << " instead\n";
+  made.emplace(refused, path);
+  return path + '/';
+}
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -79,14 +110,15 @@ std::string PrivateTempDirectory(const std::string& parent) {
   const std::string path = WithSeparator(parent.empty() ? std::string(".") : parent) + "vantle-" +
                            std::to_string(::geteuid());
   MakeDirectoryIfMissing(path);
+  // Another user can take the name first in a shared directory; that must not stop us.
+  if (OwnedByAnotherUser(path)) return StandInDirectory(path);
   EnsurePrivate(path);
   return path + '/';
 }
 
 std::string TempDirectory() {
   const char* tmpdir = std::getenv("TMPDIR");
-  if (tmpdir != nullptr && *tmpdir != '\0') return WithSeparator(tmpdir);
-  return PrivateTempDirectory(P_tmpdir);
+  return PrivateTempDirectory(tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : P_tmpdir);
 }
 
 std::string StripNameChars(std::string_view text) {

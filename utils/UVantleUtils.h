@@ -9,13 +9,14 @@ namespace vantle {
 // The characters a group name may not hold: \ / : * ? " < space > |
 inline constexpr std::string_view InvalidNameChars = "\\/:*?\"< >|";
 
-// The directory the generated page is written to, with its trailing separator: $TMPDIR when
-// set, else a private directory of this user under the system's temporary directory
-// (created with mode 0700 and checked to be owned by the user).
+// The directory the generated page is written to, with its trailing separator: this user's
+// PrivateTempDirectory under $TMPDIR when set, else under the system's temporary directory.
 std::string TempDirectory();
 
 // `parent`/vantle-<uid>/, created with mode 0700 when missing and made 0700 when looser;
-// raises when it is a symbolic link, not a directory or owned by another user.
+// raises when it is our own symbolic link or not a directory. When another user owns that
+// name, a fresh directory made with mkdtemp beside it stands in for the rest of the process,
+// which is said once on standard error.
 std::string PrivateTempDirectory(const std::string& parent);
 
 // `text` without the characters of InvalidNameChars.

@@ -19,12 +19,11 @@ namespace {
                   std::strerror(errno));
 }
 
-// The page file while it is written; closed on every path out.
+// The page file while it is written, open at `fd`; closed on every path out. Errors name
+// `path`, the page's own path.
 class TPageFile {
  public:
-  explicit TPageFile(const std::string& path)
-      : FPath(path),
-        FFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600)) {
+  TPageFile(const std::string& path, int fd) : FPath(path), FFd(fd) {
     if (FFd < 0) RaiseFileError("create", FPath);
   }
   TPageFile(const TPageFile&) = delete;
@@ -66,6 +65,15 @@ class TPageFile {
   std::string FBuffer;
 };
 
+// Writes every line followed by CR LF and closes the file.
+void WriteLines(TPageFile& file, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    file.Append(line);
+    file.Append("\r\n");
+  }
+  file.Close();
+}
+
 }  // namespace
 
 void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style) {
@@ -83,17 +91,23 @@ std::string PagePath() {
 }
 
 void ReplacePageFile(const std::string& path, const std::vector<std::string>& lines) {
-  ::unlink(path.c_str());
-  WritePageFile(path, lines);
+  // Written under a fresh name and renamed over the page, so that whatever stood at its name
+  // (a planted file or link) is replaced and never written into.
+  std::string fresh = path + ".XXXXXX";
+  TPageFile file(path, ::mkostemp(fresh.data(), O_CLOEXEC));
+  try {
+    WriteLines(file, lines);
+    if (::rename(fresh.c_str(), path.c_str()) != 0) RaiseFileError("replace", path);
+  } catch (...) {
+    ::unlink(fresh.c_str());
+    throw;
+  }
 }
 
 void WritePageFile(const std::string& path, const std::vector<std::string>& lines) {
-  TPageFile file(path);
-  for (const std::string& line : lines) {
-    file.Append(line);
-    file.Append("\r\n");
-  }
-  file.Close();
+  TPageFile file(path,
+                 ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  WriteLines(file, lines);
 }
 
 }  // namespace vantle

@@ -35,10 +35,11 @@ void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style,
 // TempDirectory() + "vantle_tmp.htm".
 std::string PagePath();
 
-// Deletes what is at `path` (a failed delete is ignored), then writes it with WritePageFile.
+// Writes every line followed by CR LF to a fresh file of mode 0600 beside `path` and renames
+// it over whatever is at `path`; raises naming the path and the reason.
 void ReplacePageFile(const std::string& path, const std::vector<std::string>& lines);
 
-// Creates or truncates `path` with mode 0600, never through a symbolic link, and writes every
+// Creates `path`, which must not exist yet (nor be a link), with mode 0600 and writes every
 // line followed by CR LF; raises naming the path and the reason.
 void WritePageFile(const std::string& path, const std::vector<std::string>& lines);
 

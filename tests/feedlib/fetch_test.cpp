@@ -1,5 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -7,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +73,36 @@ std::string FetchError(const std::string& link, TFetchOptions options = {}) {
   return "(no error)";
 }
 
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The text of the channel title of `link`, or the error its load raises.
+std::string TitleOrError(const std::string& link) {
+  TXMLDocument doc;
+  try {
+    doc.LoadFromFile(link);
+    IXMLNode& channel = doc.DocumentElement().ChildNodes().Nodes("channel");
+    return channel.ChildNodes().Nodes("title").NodeValue().AsString();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+}
+
+// A loopback port that nothing listens on.
+int ClosedPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
 class FetchFromServer : public testing::Test {
  protected:
   void SetUp() override {
@@ -111,6 +145,35 @@ class FetchFromServer : public testing::Test {
     FServer.Get("/gzip", [](const httplib::Request&, httplib::Response& res) {
       res.set_header("Content-Encoding", "gzip");
       res.set_content(Gzip(kFeed), "text/xml");
+    });
+    FServer.Get(R"(/served/(.+))", [](const httplib::Request& req, httplib::Response& res) {
+      const fs::path sample = fs::path(VANTLE_EXAMPLES_DIR) / "encodings" / req.matches[1].str();
+      res.set_content(ReadFile(sample), req.get_param_value("type").c_str());
+    });
+    FServer.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1].str());
+      if (res.status != 204 && res.status != 304) res.set_content(kFeed, "text/html");
+    });
+    FServer.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("", "text/xml");
+    });
+    // Sends the feed in pieces: `pause` milliseconds before each, `pieces` of them.
+    FServer.Get("/paced", [this](const httplib::Request& req, httplib::Response& res) {
+      const int pause = std::stoi(req.get_param_value("pause"));
+      const size_t pieces = std::stoul(req.get_param_value("pieces"));
+      // A type the server does not compress, since compressing holds the pieces back.
+      res.set_chunked_content_provider(
+          "application/rss+xml", [this, pause, pieces](size_t, httplib::DataSink& sink) {
+            const size_t size = kFeed.size() / pieces + 1;
+            for (size_t at = 0; at < kFeed.size() && !FStopping; at += size) {
+              for (int slept = 0; slept < pause && !FStopping; slept += 50)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              const std::string piece = kFeed.substr(at, size);
+              if (!sink.write(piece.data(), piece.size())) return false;
+            }
+            sink.done();
+            return true;
+          });
     });
     FServer.Get("/garbage", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("<rss><channel></rss>" + std::string(200000, ' '), "text/xml");
@@ -216,6 +279,76 @@ TEST_F(FetchFromServer, StopsAtTheFirstWellFormednessError) {
         << e.what();
   }
   EXPECT_FALSE(doc.IsLoaded());
+}
+
+TEST_F(FetchFromServer, ReadsTheServedCharsetWhenTheDocumentNamesNone) {
+  struct TCase {
+    std::string File, Type, Result;
+  };
+  const std::vector<TCase> cases = {
+      {"rss2-latin1-undeclared.xml", "text/xml; charset=ISO-8859-1", "Café au lait"},
+      {"rss2-latin1-undeclared.xml", "application/rss+xml;charset=\"Windows-1252\"",
+       "Café au lait"},
+      {"rss2-utf8-declared.xml", "text/xml; charset=ISO-8859-1", "Café"},
+      {"rss2-utf8-bom-declares-iso-8859-1.xml", "text/xml; charset=ISO-8859-1", "Café"},
+      {"rss2-utf32be-no-bom.xml", "text/xml; charset=ISO-8859-1", "Café ☕ 𝄞"},
+      {"rss2-iso-8859-1-with-cp1252-punctuation.xml", "text/xml; charset=UTF-8", "“Café” – 5 €"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.File + " as " + c.Type);
+    httplib::Params query{{"type", c.Type}};
+    EXPECT_EQ(
+        TitleOrError(Url("/served/" + c.File + "?" + httplib::detail::params_to_query_str(query))),
+        c.Result);
+  }
+  const std::string undeclared = Url("/served/rss2-latin1-undeclared.xml?type=text/xml");
+  EXPECT_NE(TitleOrError(undeclared).find("not proper UTF-8"), std::string::npos);
+}
+
+TEST_F(FetchFromServer, FailsOnEveryFinalStatusOutsideTwoHundreds) {
+  for (const char* status : {"300", "301", "302", "303", "304", "307", "308", "404", "500"})
+    EXPECT_EQ(FetchError(Url("/status/") + status),
+              Url("/status/") + status + ": HTTP status " + status);
+  EXPECT_EQ(FetchAll(Url("/status/203")).Body, kFeed);
+}
+
+TEST_F(FetchFromServer, ReadsNoContentAndAnEmptyBodyAsAnEmptyDocument) {
+  for (const char* path : {"/status/204", "/empty"})
+    EXPECT_EQ(TitleOrError(Url(path)), Url(path) + ": not well-formed: the document is empty");
+}
+
+// libcurl measures the speed once a second, so the stall times here are two seconds.
+TEST_F(FetchFromServer, LetsASteadyTransferRunPastTheStallTimeout) {
+  TFetchOptions options;
+  options.StallTimeoutSeconds = 2;
+  options.TimeoutSeconds = 30;
+  const std::string link = Url("/paced?pause=300&pieces=12");
+  EXPECT_EQ(FetchAll(link, options).Body, kFeed);
+}
+
+TEST_F(FetchFromServer, TimesOutWhenNoByteComesForTheStallTime) {
+  TFetchOptions options;
+  options.StallTimeoutSeconds = 2;
+  options.TimeoutSeconds = 30;
+  for (const char* path : {"/slow", "/paced?pause=20000&pieces=2"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = FetchError(Url(path), options);
+    EXPECT_EQ(error.rfind(Url(path) + ": timed out", 0), 0u) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  }
+}
+
+TEST_F(FetchFromServer, SaysWhenTheProxyCannotBeReached) {
+  const std::string proxy = "http://127.0.0.1:" + std::to_string(ClosedPort());
+  setenv("http_proxy", proxy.c_str(), 1);
+  unsetenv("no_proxy");
+  unsetenv("NO_PROXY");
+  const std::string error = FetchError(Url("/feed"));
+  unsetenv("http_proxy");
+  EXPECT_EQ(error.rfind(Url("/feed") + ": could not connect to the proxy", 0), 0u) << error;
+  const std::string direct = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/feed";
+  EXPECT_EQ(FetchError(direct).rfind(direct + ": could not connect (", 0), 0u)
+      << FetchError(direct);
 }
 
 TEST(Fetch, ReportsAHostThatCannotBeFound) {

@@ -76,7 +76,8 @@ class WindowReading : public test::TWindowTest {
   }
 
   std::string PagePath() const {
-    return FRoot.filePath(QStringLiteral("tmp/vantle_tmp.htm")).toStdString();
+    return FRoot.filePath(QStringLiteral("tmp/vantle-%1/vantle_tmp.htm").arg(geteuid()))
+        .toStdString();
   }
 
   std::string Page() const {

@@ -96,7 +96,10 @@ class RenderCommand : public testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path PageFile() const { return Dir / "tmp" / "vantle_tmp.htm"; }
+  // The page lands in this user's private directory under TMPDIR.
+  fs::path PageFile() const {
+    return Dir / "tmp" / ("vantle-" + std::to_string(geteuid())) / "vantle_tmp.htm";
+  }
 
   fs::path Dir, Feed;
 };

@@ -128,11 +128,12 @@ class TempDirectoryTest : public ScratchDir {
   std::string OldTmpDir;
 };
 
-TEST_F(TempDirectoryTest, HonoursTmpDirWithATrailingSeparator) {
+TEST_F(TempDirectoryTest, PutsThePrivateDirectoryUnderTmpDir) {
   setenv("TMPDIR", Dir.c_str(), 1);
-  EXPECT_EQ(TempDirectory(), Dir.string() + "/");
+  EXPECT_EQ(TempDirectory(), Private().string() + "/");
+  EXPECT_EQ(Mode(Private()), 0700u);
   setenv("TMPDIR", (Dir.string() + "/").c_str(), 1);
-  EXPECT_EQ(TempDirectory(), Dir.string() + "/");
+  EXPECT_EQ(TempDirectory(), Private().string() + "/");
 }
 
 TEST_F(TempDirectoryTest, EmptyTmpDirFallsBackToThePrivateDirectory) {
@@ -181,18 +182,33 @@ TEST_F(TempDirectoryTest, RefusesAFileAtThePrivateName) {
   EXPECT_THROW(PrivateTempDirectory(Dir.string()), Exception);
 }
 
-TEST_F(TempDirectoryTest, RefusesADirectoryOfAnotherUser) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to hand a directory to another user";
-  fs::create_directory(Private());
-  ASSERT_EQ(chown(Private().c_str(), 65534, 65534), 0);
-  chmod(Private().c_str(), 0777);
-  try {
-    PrivateTempDirectory(Dir.string());
-    FAIL() << "another user's directory was accepted";
-  } catch (const Exception& e) {
-    EXPECT_NE(e.Message().find("another user"), std::string::npos) << e.Message();
+TEST_F(TempDirectoryTest, TakesAFreshDirectoryOnceWhenAnotherUserHoldsThePrivateName) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to hand a name to another user";
+  fs::create_directory(Dir / "elsewhere");
+  for (const char* kind : {"directory", "link"}) {
+    SCOPED_TRACE(kind);
+    const fs::path parent = Dir / kind;
+    const fs::path held = parent / Private().filename();
+    fs::create_directory(parent);
+    if (std::string(kind) == "directory")
+      fs::create_directory(held);
+    else
+      fs::create_directory_symlink(Dir / "elsewhere", held);
+    ASSERT_EQ(lchown(held.c_str(), 65534, 65534), 0);
+    testing::internal::CaptureStderr();
+    const std::string first = PrivateTempDirectory(parent.string());
+    const std::string second = PrivateTempDirectory(parent.string());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(first.rfind(held.string() + "-", 0), 0u) << first;
+    EXPECT_EQ(Mode(first), 0700u);
+    struct stat info {};
+    ASSERT_EQ(lstat(first.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, geteuid());
+    const std::string stand = first.substr(0, first.size() - 1);
+    EXPECT_EQ(said, "vantle: " + held.string() + " belongs to another user; using " + stand +
+                        " instead\n");
   }
-  EXPECT_EQ(Mode(Private()), 0777u);
 }
 
 TEST_F(TempDirectoryTest, UncreatableDirectoryRaisesNamingIt) {

@@ -167,7 +167,9 @@ class FeedViews : public testing::Test {
     fs::remove_all(Dir);
   }
 
-  fs::path PageFile() const { return Dir / "vantle_tmp.htm"; }
+  // The page lands in this user's private directory under TMPDIR.
+  fs::path PageFile() const { return Private() / "vantle_tmp.htm"; }
+  fs::path Private() const { return Dir / ("vantle-" + std::to_string(geteuid())); }
 
   // Shows the reader in `style` and returns the page file's bytes.
   std::string Render(uint8_t style) {
@@ -302,6 +304,7 @@ TEST_F(FeedViews, SecondRenderingReplacesTheFirstInTheSameFile) {
 TEST_F(FeedViews, PlantedSymbolicLinkIsReplacedAndItsTargetLeftAlone) {
   const fs::path target = Dir / "victim.txt";
   std::ofstream(target) << "precious";
+  fs::create_directory(Private());
   fs::create_symlink(target, PageFile());
   Fill(Reader, {}, {});
   EXPECT_EQ(Render(0), NewsPaperPage({}, {}));
@@ -312,6 +315,7 @@ TEST_F(FeedViews, PlantedSymbolicLinkIsReplacedAndItsTargetLeftAlone) {
 TEST_F(FeedViews, PageFileIsWrittenNeverThroughASymbolicLink) {
   const fs::path target = Dir / "victim.txt";
   std::ofstream(target) << "precious";
+  fs::create_directory(Private());
   fs::create_symlink(target, PageFile());
   try {
     WritePageFile(PageFile().string(), {"<html>"});
@@ -339,10 +343,26 @@ TEST_F(FeedViews, UnwritablePathRaisesNamingThePathAndTheReason) {
   EXPECT_TRUE(Browser.Paths.empty());
 }
 
-TEST_F(FeedViews, DirectoryAtThePagePathRaises) {
-  fs::create_directory(PageFile());
+TEST_F(FeedViews, DirectoryAtThePagePathRaisesAndLeavesNothingBehind) {
+  fs::create_directories(PageFile());
   EXPECT_THROW(Render(0), Exception);
   EXPECT_TRUE(Browser.Paths.empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(Private()), {}), 1);
+}
+
+TEST_F(FeedViews, FilesPlantedAtThePageNameAreNeverWrittenInto) {
+  const fs::path victim = Dir / "victim.txt";
+  std::ofstream(victim) << "precious";
+  fs::create_hard_link(victim, Dir / "vantle_tmp.htm");
+  fs::create_directory(Private());
+  fs::permissions(Private(), fs::perms::owner_all);
+  fs::create_hard_link(victim, PageFile());
+  Fill(Reader, {}, {});
+  EXPECT_EQ(Render(0), NewsPaperPage({}, {}));
+  EXPECT_EQ(ReadBytes(victim), "precious");
+  // The link in the shared directory is not even removed; the page is all the private one holds.
+  EXPECT_EQ(fs::hard_link_count(victim), 2u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Private()), {}), 1);
 }
 
 TEST_F(FeedViews, GivenPathIsWrittenAndShownInsteadOfTheTemporaryOne) {
