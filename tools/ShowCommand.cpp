@@ -13,6 +13,7 @@ int RunShow(const std::vector<std::string>& args) {
   }
   // One reader for every link, as the reader window keeps one: Version carries over.
   TSimpleRSS rss;
+  TJsonWriter json(std::cout);
   bool allLoaded = true;
   for (const std::string& link : args) {
     bool loaded = true;
@@ -24,8 +25,10 @@ int RunShow(const std::vector<std::string>& args) {
       error = e.what();
     }
     allLoaded = allLoaded && loaded;
-    std::cout << DumpJson(ShowRecord(link, loaded, error, rss)) << '\n';
+    WriteShowRecord(json, link, loaded, error, rss);
+    json.EndLine();
   }
+  json.Flush();
   std::cout.flush();
   return allLoaded ? 0 : 1;
 }
