@@ -33,38 +33,32 @@ class TPageFile {
     if (FFd >= 0) ::close(FFd);
   }
 
-  // Buffers `bytes`, writing whenever a chunk is full.
-  void Append(std::string_view bytes) {
-    FBuffer += bytes;
-    if (FBuffer.size() >= ChunkSize) Flush();
-  }
-
-  // Writes what is buffered and closes the file.
-  void Close() {
-    Flush();
-    const int fd = FFd;
-    FFd = -1;
-    if (::close(fd) != 0) RaiseFileError("write", FPath);
-  }
-
- private:
-  static constexpr size_t ChunkSize = 1 << 18;
-
-  void Flush() {
-    std::string_view bytes = FBuffer;
+  // Writes all of `bytes`, however many calls the system needs.
+  void Write(std::string_view bytes) {
     while (!bytes.empty()) {
       const ssize_t written = ::write(FFd, bytes.data(), bytes.size());
       if (written < 0 && errno == EINTR) continue;
       if (written < 0) RaiseFileError("write", FPath);
       bytes.remove_prefix(static_cast<size_t>(written));
     }
-    FBuffer.clear();
   }
 
+  // Closes the file; raises when the system reports a failed write only now.
+  void Close() {
+    const int fd = FFd;
+    FFd = -1;
+    if (::close(fd) != 0) RaiseFileError("write", FPath);
+  }
+
+ private:
   const std::string& FPath;
   int FFd;
-  std::string FBuffer;
 };
+
+// A failed delete is ignored: creating the file then truncates it, or fails.
+void DeleteOldPage(const std::string& path) {
+  ::unlink(path.c_str());
+}
 
 }  // namespace
 
@@ -74,7 +68,10 @@ void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style)
 
 void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style,
                   const std::string& path) {
-  ReplacePageFile(path, FeedPageLines(reader, style));
+  DeleteOldPage(path);
+  TPageFile file(path);
+  WriteFeedPage(reader, style, [&](std::string_view text) { file.Write(text); });
+  file.Close();
   browser.Navigate(path);
 }
 
@@ -83,16 +80,15 @@ std::string PagePath() {
 }
 
 void ReplacePageFile(const std::string& path, const std::vector<std::string>& lines) {
-  ::unlink(path.c_str());
+  DeleteOldPage(path);
   WritePageFile(path, lines);
 }
 
 void WritePageFile(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append("\r\n");
   TPageFile file(path);
-  for (const std::string& line : lines) {
-    file.Append(line);
-    file.Append("\r\n");
-  }
+  file.Write(text);
   file.Close();
 }
 
