@@ -1,8 +1,10 @@
 #include "JsonWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <nlohmann/detail/conversions/to_chars.hpp>
 #include <ostream>
 
@@ -49,59 +51,100 @@ size_t SequenceLength(const unsigned char* p, const unsigned char* end, size_t& 
   return length;
 }
 
+bool IsPlain(std::string_view text) {
+  return std::none_of(text.begin(), text.end(),
+                      [](char c) { return StopBytes[static_cast<unsigned char>(c)]; });
+}
+
 }  // namespace
 
 TJsonWriter::TJsonWriter(std::ostream& sink) : FSink(&sink) {}
 
+char* TJsonWriter::Room(size_t bytes) {
+  if (FCapacity - FSize < bytes) MakeRoom(bytes);
+  return FData.get() + FSize;
+}
+
+void TJsonWriter::MakeRoom(size_t bytes) {
+  Flush();
+  if (FCapacity - FSize >= bytes) return;
+  const size_t capacity = std::max({2 * FCapacity, FSize + bytes, ChunkSize});
+  auto data = std::make_unique_for_overwrite<char[]>(capacity);
+  if (FSize > 0) std::memcpy(data.get(), FData.get(), FSize);
+  FData = std::move(data);
+  FCapacity = capacity;
+}
+
+void TJsonWriter::Put(std::string_view bytes) {
+  if (bytes.empty()) return;
+  std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+  FSize += bytes.size();
+}
+
+void TJsonWriter::Put(char byte) {
+  *Room(1) = byte;
+  ++FSize;
+}
+
 TJsonWriter& TJsonWriter::BeginObject() {
   Separate();
-  FText += '{';
+  Put('{');
   FNeedComma = false;
   return *this;
 }
 
 TJsonWriter& TJsonWriter::EndObject() {
-  FText += '}';
+  Put('}');
   FNeedComma = true;
-  FlushWhenFull();
   return *this;
 }
 
 TJsonWriter& TJsonWriter::BeginArray() {
   Separate();
-  FText += '[';
+  Put('[');
   FNeedComma = false;
   return *this;
 }
 
 TJsonWriter& TJsonWriter::EndArray() {
-  FText += ']';
+  Put(']');
   FNeedComma = true;
-  FlushWhenFull();
   return *this;
 }
 
 TJsonWriter& TJsonWriter::Key(std::string_view name) {
-  Separate();
-  FText += '"';
-  AppendEscaped(name);
-  FText += "\":";
+  if (IsPlain(name)) {
+    // The common case in one piece: the comma, the quoted name and the colon.
+    char* out = Room(name.size() + 4);
+    if (FNeedComma) *out++ = ',';
+    *out++ = '"';
+    std::memcpy(out, name.data(), name.size());
+    out += name.size();
+    *out++ = '"';
+    *out++ = ':';
+    FSize = static_cast<size_t>(out - FData.get());
+  } else {
+    Separate();
+    Put('"');
+    AppendEscaped(name);
+    Put("\":");
+  }
   FNeedComma = false;
   return *this;
 }
 
 TJsonWriter& TJsonWriter::String(std::string_view value) {
   Separate();
-  FText += '"';
+  Put('"');
   AppendEscaped(value);
-  FText += '"';
+  Put('"');
   FNeedComma = true;
   return *this;
 }
 
 TJsonWriter& TJsonWriter::Bool(bool value) {
   Separate();
-  FText += value ? "true" : "false";
+  Put(value ? std::string_view("true") : std::string_view("false"));
   FNeedComma = true;
   return *this;
 }
@@ -110,7 +153,7 @@ TJsonWriter& TJsonWriter::Int(int64_t value) {
   Separate();
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  FText.append(digits, result.ptr);
+  Put(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
   FNeedComma = true;
   return *this;
 }
@@ -120,9 +163,10 @@ TJsonWriter& TJsonWriter::Float(double value) {
   if (std::isfinite(value)) {
     // The library's own shortest round-trip form, so that a number reads as dump() wrote it.
     char digits[64];
-    FText.append(digits, nlohmann::detail::to_chars(digits, digits + sizeof digits, value));
+    const char* stop = nlohmann::detail::to_chars(digits, digits + sizeof digits, value);
+    Put(std::string_view(digits, static_cast<size_t>(stop - digits)));
   } else {
-    FText += "null";
+    Put("null");
   }
   FNeedComma = true;
   return *this;
@@ -130,26 +174,25 @@ TJsonWriter& TJsonWriter::Float(double value) {
 
 TJsonWriter& TJsonWriter::Null() {
   Separate();
-  FText += "null";
+  Put("null");
   FNeedComma = true;
   return *this;
 }
 
 TJsonWriter& TJsonWriter::EndLine() {
-  FText += '\n';
+  Put('\n');
   FNeedComma = false;
-  FlushWhenFull();
   return *this;
 }
 
 void TJsonWriter::Flush() {
-  if (FSink == nullptr) return;
-  FSink->write(FText.data(), static_cast<std::streamsize>(FText.size()));
-  FText.clear();
+  if (FSink == nullptr || FSize == 0) return;
+  FSink->write(FData.get(), static_cast<std::streamsize>(FSize));
+  FSize = 0;
 }
 
 void TJsonWriter::Separate() {
-  if (FNeedComma) FText += ',';
+  if (FNeedComma) Put(',');
 }
 
 void TJsonWriter::AppendEscaped(std::string_view text) {
@@ -158,7 +201,7 @@ void TJsonWriter::AppendEscaped(std::string_view text) {
   while (p != end) {
     const auto* const run = p;
     while (p != end && !StopBytes[*p]) ++p;
-    FText.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
+    Put(std::string_view(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run)));
     if (p == end) break;
     if (*p < 0x80) {
       AppendControl(*p++);
@@ -167,10 +210,10 @@ void TJsonWriter::AppendEscaped(std::string_view text) {
     size_t skip = 0;
     const size_t length = SequenceLength(p, end, skip);
     if (length > 0) {
-      FText.append(reinterpret_cast<const char*>(p), length);
+      Put(std::string_view(reinterpret_cast<const char*>(p), length));
       p += length;
     } else {
-      FText += Replacement;
+      Put(Replacement);
       p += skip;
     }
   }
@@ -179,36 +222,32 @@ void TJsonWriter::AppendEscaped(std::string_view text) {
 void TJsonWriter::AppendControl(unsigned char byte) {
   switch (byte) {
     case '\b':
-      FText += "\\b";
+      Put("\\b");
       return;
     case '\t':
-      FText += "\\t";
+      Put("\\t");
       return;
     case '\n':
-      FText += "\\n";
+      Put("\\n");
       return;
     case '\f':
-      FText += "\\f";
+      Put("\\f");
       return;
     case '\r':
-      FText += "\\r";
+      Put("\\r");
       return;
     case '"':
-      FText += "\\\"";
+      Put("\\\"");
       return;
     case '\\':
-      FText += "\\\\";
+      Put("\\\\");
       return;
     default:
       break;
   }
   static constexpr char Hex[] = "0123456789abcdef";
   const char escape[] = {'\\', 'u', '0', '0', Hex[byte >> 4], Hex[byte & 0xF]};
-  FText.append(escape, sizeof escape);
-}
-
-void TJsonWriter::FlushWhenFull() {
-  if (FText.size() >= ChunkSize) Flush();
+  Put(std::string_view(escape, sizeof escape));
 }
 
 }  // namespace vantle::tool

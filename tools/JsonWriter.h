@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <iosfwd>
-#include <string>
+#include <memory>
 #include <string_view>
 
 namespace vantle::tool {
@@ -44,15 +44,21 @@ class TJsonWriter {
   // Hands what is buffered to the sink; without a sink it does nothing.
   void Flush();
   // What is buffered: without a sink, everything written so far.
-  const std::string& Text() const { return FText; }
+  std::string_view Text() const { return {FData.get(), FSize}; }
 
  private:
+  // Where the next `bytes` bytes go, flushing or growing the buffer first when needed.
+  char* Room(size_t bytes);
+  void MakeRoom(size_t bytes);
+  void Put(std::string_view bytes);
+  void Put(char byte);
   void Separate();
   void AppendEscaped(std::string_view text);
   void AppendControl(unsigned char byte);
-  void FlushWhenFull();
 
-  std::string FText;
+  std::unique_ptr<char[]> FData;
+  size_t FSize = 0;
+  size_t FCapacity = 0;
   std::ostream* FSink = nullptr;
   // A value or a member came last at this level, so the next one needs a comma.
   bool FNeedComma = false;

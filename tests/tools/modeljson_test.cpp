@@ -138,7 +138,7 @@ TJson ShowRecord(std::string_view link, bool ok, std::string_view error, const T
 std::string Written(std::string_view link, bool ok, std::string_view error, const TSimpleRSS& rss) {
   TJsonWriter json;
   WriteShowRecord(json, link, ok, error, rss);
-  return json.Text();
+  return std::string(json.Text());
 }
 
 // Loads every file as `show` does and expects the writer's record to be the tree's dump.
@@ -256,7 +256,7 @@ TEST(ModelJsonWriter, WritesEveryFieldUnderItsOwnKey) {
 std::string WrittenString(std::string_view text) {
   TJsonWriter json;
   json.String(text);
-  return json.Text();
+  return std::string(json.Text());
 }
 
 std::string DumpedString(std::string_view text) {
