@@ -6,81 +6,142 @@ namespace vantle::tool {
 
 namespace {
 
-TJson CategoryToJson(const TRSSChannelCategory& category) {
-  return {{"Category", category.Category}, {"Domain", category.Domain}};
+void WriteCategory(TJsonWriter& json, const TRSSChannelCategory& category) {
+  json.BeginObject();
+  json.Key("Category").String(category.Category);
+  json.Key("Domain").String(category.Domain);
+  json.EndObject();
 }
 
-TJson CategoryToJson(const TRSSItemCategory& category) {
-  return {{"Title", category.Title}, {"Domain", category.Domain}};
+void WriteCategory(TJsonWriter& json, const TRSSItemCategory& category) {
+  json.BeginObject();
+  json.Key("Title").String(category.Title);
+  json.Key("Domain").String(category.Domain);
+  json.EndObject();
 }
 
 template <typename TItem>
-TJson CategoriesToJson(const TOwnedCollection<TItem>& categories) {
-  TJson list = TJson::array();
-  for (int i = 0; i < categories.Count(); ++i) list.push_back(CategoryToJson(categories.Items(i)));
-  return list;
+void WriteCategories(TJsonWriter& json, const TOwnedCollection<TItem>& categories) {
+  json.BeginArray();
+  for (int i = 0; i < categories.Count(); ++i) WriteCategory(json, categories.Items(i));
+  json.EndArray();
 }
 
-TJson CloudToJson(const TRSSCloud& cloud) {
-  return {{"Domain", cloud.Domain},     {"Port", cloud.Port()},
-          {"Path", cloud.Path},         {"RegisterProcedure", cloud.RegisterProcedure},
-          {"Protocol", cloud.Protocol}, {"Include", cloud.Include}};
+void WriteCloud(TJsonWriter& json, const TRSSCloud& cloud) {
+  json.BeginObject();
+  json.Key("Domain").String(cloud.Domain);
+  json.Key("Port").Int(cloud.Port());
+  json.Key("Path").String(cloud.Path);
+  json.Key("RegisterProcedure").String(cloud.RegisterProcedure);
+  json.Key("Protocol").String(cloud.Protocol);
+  json.Key("Include").Bool(cloud.Include);
+  json.EndObject();
 }
 
-TJson ImageToJson(const TRSSImage& image) {
-  return {{"Include", image.Include},
-          {"Required",
-           {{"URL", image.Required.StoredURL()},
-            {"Title", image.Required.StoredTitle()},
-            {"Link", image.Required.StoredLink()}}},
-          {"Optional",
-           {{"Width", image.Optional.Width()},
-            {"Height", image.Optional.Height()},
-            {"Description", image.Optional.Description}}}};
+void WriteImage(TJsonWriter& json, const TRSSImage& image) {
+  json.BeginObject();
+  json.Key("Include").Bool(image.Include);
+  json.Key("Required").BeginObject();
+  json.Key("URL").String(image.Required.StoredURL());
+  json.Key("Title").String(image.Required.StoredTitle());
+  json.Key("Link").String(image.Required.StoredLink());
+  json.EndObject();
+  json.Key("Optional").BeginObject();
+  json.Key("Width").Int(image.Optional.Width());
+  json.Key("Height").Int(image.Optional.Height());
+  json.Key("Description").String(image.Optional.Description);
+  json.EndObject();
+  json.EndObject();
 }
 
-TJson TextInputToJson(const TRSSTextInput& input) {
-  return {{"Title", input.Title},
-          {"Description", input.Description},
-          {"TextInputName", input.TextInputName},
-          {"Link", input.Link},
-          {"Include", input.Include}};
+void WriteTextInput(TJsonWriter& json, const TRSSTextInput& input) {
+  json.BeginObject();
+  json.Key("Title").String(input.Title);
+  json.Key("Description").String(input.Description);
+  json.Key("TextInputName").String(input.TextInputName);
+  json.Key("Link").String(input.Link);
+  json.Key("Include").Bool(input.Include);
+  json.EndObject();
 }
 
-TJson SkipHoursToJson(const TRSSChannelSkipHours& hours) {
-  TJson json = TJson::object();
+void WriteSkipHours(TJsonWriter& json, const TRSSChannelSkipHours& hours) {
+  json.BeginObject();
   for (int hour = 0; hour < 24; ++hour) {
-    const std::string name = (hour < 10 ? "h0" : "h") + std::to_string(hour);
-    json[name] = hours.Hour(hour);
+    const char name[] = {'h', static_cast<char>('0' + hour / 10),
+                         static_cast<char>('0' + hour % 10)};
+    json.Key(std::string_view(name, sizeof name)).Bool(hours.Hour(hour));
   }
-  return json;
+  json.EndObject();
 }
 
-TJson SkipDaysToJson(const TRSSChannelSkipDays& days) {
-  TJson json = TJson::object();
+void WriteSkipDays(TJsonWriter& json, const TRSSChannelSkipDays& days) {
+  json.BeginObject();
   for (int day = 0; day < 7; ++day)
-    json[std::string(DayNames[static_cast<size_t>(day)])] = days.Day(day);
-  return json;
+    json.Key(DayNames[static_cast<size_t>(day)]).Bool(days.Day(day));
+  json.EndObject();
 }
 
-TJson OptionalToJson(const TRSSChannelOpt& opt) {
-  return {{"Language", LanguageName(opt.Language)},
-          {"XLang", opt.XLang},
-          {"Copyright", opt.Copyright},
-          {"ManagingEditor", opt.ManagingEditor},
-          {"WebMaster", opt.WebMaster},
-          {"PubDate", DateToJson(opt.PubDate)},
-          {"LastBuildDate", DateToJson(opt.LastBuildDate)},
-          {"Categories", CategoriesToJson(opt.Categories)},
-          {"Generator", opt.Generator},
-          {"Docs", opt.Docs},
-          {"Cloud", CloudToJson(opt.Cloud)},
-          {"TTL", opt.TTL()},
-          {"Image", ImageToJson(opt.Image)},
-          {"Rating", opt.Rating},
-          {"TextInput", TextInputToJson(opt.TextInput)},
-          {"SkipHours", SkipHoursToJson(opt.SkipHours)},
-          {"SkipDays", SkipDaysToJson(opt.SkipDays)}};
+void WriteOptional(TJsonWriter& json, const TRSSChannelOpt& opt) {
+  json.BeginObject();
+  json.Key("Language").String(LanguageName(opt.Language));
+  json.Key("XLang").String(opt.XLang);
+  json.Key("Copyright").String(opt.Copyright);
+  json.Key("ManagingEditor").String(opt.ManagingEditor);
+  json.Key("WebMaster").String(opt.WebMaster);
+  WriteDate(json.Key("PubDate"), opt.PubDate);
+  WriteDate(json.Key("LastBuildDate"), opt.LastBuildDate);
+  WriteCategories(json.Key("Categories"), opt.Categories);
+  json.Key("Generator").String(opt.Generator);
+  json.Key("Docs").String(opt.Docs);
+  WriteCloud(json.Key("Cloud"), opt.Cloud);
+  json.Key("TTL").Int(opt.TTL());
+  WriteImage(json.Key("Image"), opt.Image);
+  json.Key("Rating").String(opt.Rating);
+  WriteTextInput(json.Key("TextInput"), opt.TextInput);
+  WriteSkipHours(json.Key("SkipHours"), opt.SkipHours);
+  WriteSkipDays(json.Key("SkipDays"), opt.SkipDays);
+  json.EndObject();
+}
+
+void WriteAuthor(TJsonWriter& json, const TRSSAuthor& author) {
+  json.BeginObject();
+  json.Key("Name").String(author.Name);
+  json.Key("EMail").String(author.EMail);
+  json.Key("URL").String(author.URL);
+  json.EndObject();
+}
+
+void WriteEnclosure(TJsonWriter& json, const TRSSItemEnclosure& enclosure) {
+  json.BeginObject();
+  json.Key("URL").String(enclosure.URL);
+  json.Key("Length").Int(enclosure.Length);
+  json.Key("EnclosureType").String(enclosure.EnclosureType);
+  json.Key("Include").Bool(enclosure.Include);
+  json.EndObject();
+}
+
+void WriteGUID(TJsonWriter& json, const TRSSItemGUID& guid) {
+  json.BeginObject();
+  json.Key("GUID").String(guid.GUID);
+  json.Key("IsPermaLink").Bool(guid.IsPermaLink);
+  json.Key("Include").Bool(guid.Include);
+  json.EndObject();
+}
+
+void WriteSource(TJsonWriter& json, const TRSSItemSource& source) {
+  json.BeginObject();
+  json.Key("Title").String(source.Title);
+  json.Key("URL").String(source.URL);
+  json.Key("Include").Bool(source.Include);
+  json.EndObject();
+}
+
+// The tree form of what `write` writes, read back from its text.
+template <typename TWrite>
+TJson ReadBack(TWrite&& write) {
+  TJsonWriter json;
+  write(json);
+  return TJson::parse(json.Text());
 }
 
 }  // namespace
@@ -117,56 +178,83 @@ std::string ContentTypeName(TContentType type) {
   return "ct" + std::to_string(static_cast<int>(type));
 }
 
+void WriteDate(TJsonWriter& json, const TRFC822DateTime& date) {
+  json.BeginObject();
+  json.Key("DateTime").Float(date.DateTime);
+  json.Key("TimeZone").String(date.TimeZone);
+  json.EndObject();
+}
+
+void WriteChannel(TJsonWriter& json, const TRSSChannel& channel) {
+  json.BeginObject();
+  json.Key("Required").BeginObject();
+  json.Key("Title").String(channel.Required.StoredTitle());
+  json.Key("Link").String(channel.Required.StoredLink());
+  json.Key("Desc").String(channel.Required.StoredDesc());
+  json.EndObject();
+  WriteOptional(json.Key("Optional"), channel.Optional);
+  json.EndObject();
+}
+
+void WriteItem(TJsonWriter& json, const TRSSItem& item) {
+  json.BeginObject();
+  json.Key("Title").String(item.Title);
+  json.Key("Link").String(item.Link);
+  json.Key("Description").String(item.Description);
+  WriteAuthor(json.Key("Author"), item.Author);
+  WriteCategories(json.Key("Categories"), item.Categories);
+  json.Key("Comments").String(item.Comments);
+  WriteEnclosure(json.Key("Enclosure"), item.Enclosure);
+  WriteGUID(json.Key("GUID"), item.GUID);
+  WriteDate(json.Key("PubDate"), item.PubDate);
+  WriteSource(json.Key("Source"), item.Source);
+  json.Key("ContentType").String(ContentTypeName(item.ContentType));
+  json.EndObject();
+}
+
+void WriteModel(TJsonWriter& json, const TSimpleRSS& rss) {
+  json.BeginObject();
+  json.Key("Version").String(rss.Version());
+  json.Key("XMLType").String(XMLTypeName(rss.XMLType()));
+  WriteChannel(json.Key("Channel"), rss.Channel());
+  json.Key("Items").BeginArray();
+  for (int i = 0; i < rss.Items().Count(); ++i) WriteItem(json, rss.Items().Items(i));
+  json.EndArray();
+  json.EndObject();
+}
+
+void WriteShowRecord(TJsonWriter& json, std::string_view link, bool ok, std::string_view error,
+                     const TSimpleRSS& rss) {
+  json.BeginObject();
+  json.Key("link").String(link);
+  json.Key("ok").Bool(ok);
+  json.Key("error");
+  if (ok)
+    json.Null();
+  else
+    json.String(error);
+  WriteModel(json.Key("model"), rss);
+  json.EndObject();
+}
+
 TJson DateToJson(const TRFC822DateTime& date) {
-  return {{"DateTime", date.DateTime}, {"TimeZone", date.TimeZone}};
+  return ReadBack([&](TJsonWriter& json) { WriteDate(json, date); });
 }
 
 TJson ChannelToJson(const TRSSChannel& channel) {
-  return {{"Required",
-           {{"Title", channel.Required.StoredTitle()},
-            {"Link", channel.Required.StoredLink()},
-            {"Desc", channel.Required.StoredDesc()}}},
-          {"Optional", OptionalToJson(channel.Optional)}};
+  return ReadBack([&](TJsonWriter& json) { WriteChannel(json, channel); });
 }
 
 TJson ItemToJson(const TRSSItem& item) {
-  return {
-      {"Title", item.Title},
-      {"Link", item.Link},
-      {"Description", item.Description},
-      {"Author",
-       {{"Name", item.Author.Name}, {"EMail", item.Author.EMail}, {"URL", item.Author.URL}}},
-      {"Categories", CategoriesToJson(item.Categories)},
-      {"Comments", item.Comments},
-      {"Enclosure",
-       {{"URL", item.Enclosure.URL},
-        {"Length", item.Enclosure.Length},
-        {"EnclosureType", item.Enclosure.EnclosureType},
-        {"Include", item.Enclosure.Include}}},
-      {"GUID",
-       {{"GUID", item.GUID.GUID},
-        {"IsPermaLink", item.GUID.IsPermaLink},
-        {"Include", item.GUID.Include}}},
-      {"PubDate", DateToJson(item.PubDate)},
-      {"Source",
-       {{"Title", item.Source.Title}, {"URL", item.Source.URL}, {"Include", item.Source.Include}}},
-      {"ContentType", ContentTypeName(item.ContentType)}};
+  return ReadBack([&](TJsonWriter& json) { WriteItem(json, item); });
 }
 
 TJson ModelToJson(const TSimpleRSS& rss) {
-  TJson items = TJson::array();
-  for (int i = 0; i < rss.Items().Count(); ++i) items.push_back(ItemToJson(rss.Items().Items(i)));
-  return {{"Version", rss.Version()},
-          {"XMLType", XMLTypeName(rss.XMLType())},
-          {"Channel", ChannelToJson(rss.Channel())},
-          {"Items", std::move(items)}};
+  return ReadBack([&](TJsonWriter& json) { WriteModel(json, rss); });
 }
 
 TJson ShowRecord(std::string_view link, bool ok, std::string_view error, const TSimpleRSS& rss) {
-  return {{"link", link},
-          {"ok", ok},
-          {"error", ok ? TJson(nullptr) : TJson(error)},
-          {"model", ModelToJson(rss)}};
+  return ReadBack([&](TJsonWriter& json) { WriteShowRecord(json, link, ok, error, rss); });
 }
 
 std::string DumpJson(const TJson& json, int indent) {

@@ -1,10 +1,24 @@
 #include <exception>
 #include <iostream>
+#include <memory>
 
 #include "Commands.h"
 #include "ModelJson.h"
 
 namespace vantle::tool {
+
+namespace {
+
+// Keeps the reader of the last show alive to the end of the process, which follows at once:
+// freeing a large feed's document and model item by item would cost as long as writing its
+// JSON, and the system takes the memory back in one go. Still reachable, so no leak.
+void KeepToTheEnd(std::unique_ptr<TSimpleRSS> reader) {
+  static TSimpleRSS* kept = nullptr;
+  delete kept;
+  kept = reader.release();
+}
+
+}  // namespace
 
 int RunShow(const std::vector<std::string>& args) {
   if (args.empty()) {
@@ -12,21 +26,25 @@ int RunShow(const std::vector<std::string>& args) {
     return 2;
   }
   // One reader for every link, as the reader window keeps one: Version carries over.
-  TSimpleRSS rss;
+  auto rss = std::make_unique<TSimpleRSS>();
+  TJsonWriter json(std::cout);
   bool allLoaded = true;
   for (const std::string& link : args) {
     bool loaded = true;
     std::string error;
     try {
-      rss.LoadFromLink(link);
+      rss->LoadFromLink(link);
     } catch (const std::exception& e) {
       loaded = false;
       error = e.what();
     }
     allLoaded = allLoaded && loaded;
-    std::cout << DumpJson(ShowRecord(link, loaded, error, rss)) << '\n';
+    WriteShowRecord(json, link, loaded, error, *rss);
+    json.EndLine();
   }
+  json.Flush();
   std::cout.flush();
+  KeepToTheEnd(std::move(rss));
   return allLoaded ? 0 : 1;
 }
 

@@ -1,6 +1,5 @@
 #include "FeedPage.h"
 
-#include <initializer_list>
 #include <string_view>
 
 #include "SimpleRSS.h"
@@ -71,48 +70,99 @@ constexpr std::string_view EmptyRightLinkCell = R"(</div></td><td></td><td>)";
 constexpr std::string_view ItemTableEnd = R"(</td></tr></tbody></table>)";
 constexpr std::string_view LinkCellEnd = R"(</div>)";
 constexpr std::string_view NewsPaperItemEnd = "<br/>";
+constexpr std::string_view LineEnd = "\r\n";
 
-// A double quote in a value cannot end the attribute it is written into.
-std::string AttributeValue(std::string_view value) {
-  std::string result;
-  result.reserve(value.size());
-  for (char c : value) {
-    if (c == '"')
-      result += "&quot;";
-    else
-      result += c;
+constexpr std::string_view TitleAnchorOpening = R"(<A  HREF=")";
+constexpr std::string_view TitleFont =
+    R"("> <FONT color="black" style="italic" > <div class="noline"> )";
+constexpr std::string_view TitleAnchorEnd = "</div></FONT></A>";
+constexpr std::string_view ReadMoreOpening = R"(<A HREF=")";
+constexpr std::string_view OpenInBrowserOpening = R"(">Read more</A> &nbsp;|&nbsp;<A HREF=")";
+constexpr std::string_view OpenInBrowserEnd =
+    R"(" target="_blank">Open in browser</A> <hr style="WIDTH: 100%" size="2" />)";
+
+// A value written into an attribute rather than as it is.
+struct TAttribute {
+  std::string_view Value;
+};
+
+// The page as a list of lines without their line ends.
+class TPageLines {
+ public:
+  void Append(std::string_view piece) { FLine.append(piece); }
+  void EndLine() {
+    FLines.push_back(std::move(FLine));
+    FLine.clear();
   }
-  return result;
-}
+  std::vector<std::string> Take() { return std::move(FLines); }
 
-// One allocation for a line made of many pieces.
-std::string Join(std::initializer_list<std::string_view> pieces) {
-  size_t size = 0;
-  for (std::string_view piece : pieces) size += piece.size();
-  std::string line;
-  line.reserve(size);
-  for (std::string_view piece : pieces) line += piece;
-  return line;
-}
+ private:
+  std::string FLine;
+  std::vector<std::string> FLines;
+};
 
-// The title of an item as a link to its article.
-std::string TitleAnchor(const TRSSItem& item) {
-  return Join({R"(<A  HREF=")", AttributeValue(item.Link),
-               R"("> <FONT color="black" style="italic" > <div class="noline"> )", item.Title,
-               "</div></FONT></A>"});
-}
+// The page as text in one buffer, handed on whenever it is full and at Flush().
+class TPageChunks {
+ public:
+  explicit TPageChunks(const TPageWrite& write) : FWrite(write) { FBuffer.reserve(PageChunkSize); }
+  void Append(std::string_view piece) {
+    if (piece.size() > PageChunkSize - FBuffer.size()) {
+      Flush();
+      // A value as long as the buffer goes on by itself rather than through it.
+      if (piece.size() >= PageChunkSize) return FWrite(piece);
+    }
+    FBuffer.append(piece);
+  }
+  void EndLine() { Append(LineEnd); }
+  void Flush() {
+    if (FBuffer.empty()) return;
+    FWrite(FBuffer);
+    FBuffer.clear();
+  }
 
-// The "Read more" and "Open in browser" links of an item, above its closing rule.
-std::string LinkRow(const TRSSItem& item) {
-  const std::string link = AttributeValue(item.Link);
-  return Join({R"(<A HREF=")", link, R"(">Read more</A> &nbsp;|&nbsp;<A HREF=")", link,
-               R"(" target="_blank">Open in browser</A> <hr style="WIDTH: 100%" size="2" />)"});
-}
+ private:
+  const TPageWrite& FWrite;
+  std::string FBuffer;
+};
 
-// Builds one page as lines in memory; the reader and the lines live for one rendering only.
+// Writes one page into `TSink` piece by piece; the reader lives for one rendering only.
+template <typename TSink>
 class TFeedPageBuilder {
  public:
-  explicit TFeedPageBuilder(const TSimpleRSS& reader) : FReader(reader) {}
+  TFeedPageBuilder(const TSimpleRSS& reader, TSink& sink) : FReader(reader), FSink(sink) {}
+
+  // NewsPaper for 0, List for 1, nothing for any other style.
+  void Build(uint8_t style) {
+    if (style == 0) BuildNewsPaper();
+    if (style == 1) BuildList();
+  }
+
+ private:
+  const TRSSItems& Items() const { return FReader.Items(); }
+
+  void Put(std::string_view piece) { FSink.Append(piece); }
+
+  // A double quote in a value cannot end the attribute it is written into.
+  void Put(TAttribute attribute) {
+    std::string_view value = attribute.Value;
+    for (size_t quote = value.find('"'); quote != std::string_view::npos; quote = value.find('"')) {
+      FSink.Append(value.substr(0, quote));
+      FSink.Append("&quot;");
+      value.remove_prefix(quote + 1);
+    }
+    FSink.Append(value);
+  }
+
+  template <typename... TPieces>
+  void Write(const TPieces&... pieces) {
+    (Put(pieces), ...);
+  }
+
+  template <typename... TPieces>
+  void WriteLine(const TPieces&... pieces) {
+    Write(pieces...);
+    FSink.EndLine();
+  }
 
   void BuildNewsPaper() {
     AddOpening(NewsPaperFeedRules);
@@ -128,30 +178,36 @@ class TFeedPageBuilder {
     AddClosing();
   }
 
-  std::vector<std::string> TakeLines() { return std::move(FLines); }
-
- private:
-  const TRSSItems& Items() const { return FReader.Items(); }
-
   void AddOpening(std::string_view feedRules) {
-    FLines.emplace_back("<html>");
-    FLines.emplace_back("<head>");
-    FLines.push_back(Join({StyleOpening, feedRules, ItemRules}));
-    FLines.emplace_back("</head>");
-    FLines.emplace_back("<body>");
+    WriteLine("<html>");
+    WriteLine("<head>");
+    WriteLine(StyleOpening, feedRules, ItemRules);
+    WriteLine("</head>");
+    WriteLine("<body>");
   }
 
   void AddHeader(bool doubleBreak) {
     const TRSSChannel& channel = FReader.Channel();
-    FLines.push_back(Join({HeaderOpening, channel.Required.Title(), HeaderImageOpening,
-                           AttributeValue(channel.Optional.Image.Required.URL()), HeaderRule, Break,
-                           doubleBreak ? Break : std::string_view()}));
+    WriteLine(HeaderOpening, channel.Required.Title(), HeaderImageOpening,
+              TAttribute{channel.Optional.Image.Required.URL()}, HeaderRule, Break,
+              doubleBreak ? Break : std::string_view());
   }
 
   void AddClosing() {
-    FLines.push_back(Join({FooterOpening, FReader.Channel().Required.Desc(), DivEnd}));
-    FLines.emplace_back("</body>");
-    FLines.emplace_back("</html>");
+    WriteLine(FooterOpening, FReader.Channel().Required.Desc(), DivEnd);
+    WriteLine("</body>");
+    WriteLine("</html>");
+  }
+
+  // The title of an item as a link to its article.
+  void WriteTitleAnchor(const TRSSItem& item) {
+    Write(TitleAnchorOpening, TAttribute{item.Link}, TitleFont, item.Title, TitleAnchorEnd);
+  }
+
+  // The "Read more" and "Open in browser" links of an item, above its closing rule.
+  void WriteLinkRow(const TRSSItem& item) {
+    const TAttribute link{item.Link};
+    Write(ReadMoreOpening, link, OpenInBrowserOpening, link, OpenInBrowserEnd);
   }
 
   // Item r on the left beside item h + r on the right; an odd last item stands alone.
@@ -163,36 +219,55 @@ class TFeedPageBuilder {
   }
 
   void AddPairLine(const TRSSItem& left, const TRSSItem& right) {
-    FLines.push_back(Join({ItemOpening, TitleAnchor(left), RightTitleCell, TitleAnchor(right),
-                           TitleRowEnd, DescriptionOpening, left.Description, RightDescriptionCell,
-                           right.Description, LinkRowOpening, LinkRow(left), RightLinkCell,
-                           LinkRow(right), LinkCellEnd, ItemTableEnd, NewsPaperItemEnd}));
+    Write(ItemOpening);
+    WriteTitleAnchor(left);
+    Write(RightTitleCell);
+    WriteTitleAnchor(right);
+    Write(TitleRowEnd, DescriptionOpening, left.Description, RightDescriptionCell,
+          right.Description, LinkRowOpening);
+    WriteLinkRow(left);
+    Write(RightLinkCell);
+    WriteLinkRow(right);
+    WriteLine(LinkCellEnd, ItemTableEnd, NewsPaperItemEnd);
   }
 
   // The title is plain text here, not a link.
   void AddSingleLine(const TRSSItem& item) {
-    FLines.push_back(Join({ItemOpening, item.Title, EmptyRightTitleCell, DescriptionOpening,
-                           item.Description, EmptyRightDescriptionCell, LinkRow(item),
-                           EmptyRightLinkCell, ItemTableEnd, NewsPaperItemEnd}));
+    Write(ItemOpening, item.Title, EmptyRightTitleCell, DescriptionOpening, item.Description,
+          EmptyRightDescriptionCell);
+    WriteLinkRow(item);
+    WriteLine(EmptyRightLinkCell, ItemTableEnd, NewsPaperItemEnd);
   }
 
   void AddListLine(const TRSSItem& item) {
-    FLines.push_back(
-        Join({ItemOpening, TitleAnchor(item), TitleRowEnd, DescriptionOpening, item.Description,
-              LinkRowOpening, LinkRow(item), LinkCellEnd, ItemTableEnd}));
+    Write(ItemOpening);
+    WriteTitleAnchor(item);
+    Write(TitleRowEnd, DescriptionOpening, item.Description, LinkRowOpening);
+    WriteLinkRow(item);
+    WriteLine(LinkCellEnd, ItemTableEnd);
   }
 
   const TSimpleRSS& FReader;
-  std::vector<std::string> FLines;
+  TSink& FSink;
 };
+
+template <typename TSink>
+void BuildPage(const TSimpleRSS& reader, uint8_t style, TSink& sink) {
+  TFeedPageBuilder<TSink>(reader, sink).Build(style);
+}
 
 }  // namespace
 
+void WriteFeedPage(const TSimpleRSS& reader, uint8_t style, const TPageWrite& write) {
+  TPageChunks chunks(write);
+  BuildPage(reader, style, chunks);
+  chunks.Flush();
+}
+
 std::vector<std::string> FeedPageLines(const TSimpleRSS& reader, uint8_t style) {
-  TFeedPageBuilder builder(reader);
-  if (style == 0) builder.BuildNewsPaper();
-  if (style == 1) builder.BuildList();
-  return builder.TakeLines();
+  TPageLines lines;
+  BuildPage(reader, style, lines);
+  return lines.Take();
 }
 
 }  // namespace vantle

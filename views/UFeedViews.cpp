@@ -65,13 +65,28 @@ class TPageFile {
   std::string FBuffer;
 };
 
-// Writes every line followed by CR LF and closes the file.
+// Writes every line followed by CR LF.
 void WriteLines(TPageFile& file, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     file.Append(line);
     file.Append("\r\n");
   }
-  file.Close();
+}
+
+// Writes the page at `path` through `write`, under a fresh name renamed over the page, so that
+// whatever stood at its name (a planted file or link) is replaced and never written into.
+template <class TWrite>
+void ReplaceWith(const std::string& path, TWrite write) {
+  std::string fresh = path + ".XXXXXX";
+  TPageFile file(path, ::mkostemp(fresh.data(), O_CLOEXEC));
+  try {
+    write(file);
+    file.Close();
+    if (::rename(fresh.c_str(), path.c_str()) != 0) RaiseFileError("replace", path);
+  } catch (...) {
+    ::unlink(fresh.c_str());
+    throw;
+  }
 }
 
 }  // namespace
@@ -82,7 +97,9 @@ void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style)
 
 void ShowFeedView(const TSimpleRSS& reader, IWebBrowser& browser, uint8_t style,
                   const std::string& path) {
-  ReplacePageFile(path, FeedPageLines(reader, style));
+  ReplaceWith(path, [&](TPageFile& file) {
+    WriteFeedPage(reader, style, [&](std::string_view text) { file.Append(text); });
+  });
   browser.Navigate(path);
 }
 
@@ -91,23 +108,14 @@ std::string PagePath() {
 }
 
 void ReplacePageFile(const std::string& path, const std::vector<std::string>& lines) {
-  // Written under a fresh name and renamed over the page, so that whatever stood at its name
-  // (a planted file or link) is replaced and never written into.
-  std::string fresh = path + ".XXXXXX";
-  TPageFile file(path, ::mkostemp(fresh.data(), O_CLOEXEC));
-  try {
-    WriteLines(file, lines);
-    if (::rename(fresh.c_str(), path.c_str()) != 0) RaiseFileError("replace", path);
-  } catch (...) {
-    ::unlink(fresh.c_str());
-    throw;
-  }
+  ReplaceWith(path, [&](TPageFile& file) { WriteLines(file, lines); });
 }
 
 void WritePageFile(const std::string& path, const std::vector<std::string>& lines) {
   TPageFile file(path,
                  ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   WriteLines(file, lines);
+  file.Close();
 }
 
 }  // namespace vantle
