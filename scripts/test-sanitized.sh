@@ -6,7 +6,8 @@
 # The Qt tests are left out unless VANTLE_ASAN_GUI=ON: under ASan, Qt WebEngine's Chromium
 # reports new/delete size mismatches and leaks of its own, its page interactions time out, and
 # Qt's exit-time teardown of its pointing device reads freed memory. With VANTLE_ASAN_GUI=ON those
-# reports of the system's libraries are silenced, the rest stays checked.
+# reports of the system's libraries are silenced, the rest stays checked. Leaks inside the system's
+# libraries (scripts/lsan-system.supp) are never reported.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VANTLE_ASAN_BUILD_DIR:-$root/build-asan}
@@ -21,11 +22,11 @@ built=$(date +%s)
 
 asan=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan-system.supp:print_suppressions=0
 if [ "$gui" = ON ]; then
   export QT_QPA_PLATFORM=offscreen
   if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
   asan=$asan:new_delete_type_mismatch=0
-  export LSAN_OPTIONS=suppressions=$root/scripts/lsan-qt.supp:print_suppressions=0
 fi
 export ASAN_OPTIONS=$asan
 
