@@ -1,8 +1,8 @@
 #include "UfrmAddFeed.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +13,8 @@
 #include <exception>
 #include <memory>
 
+#include "CommandGuard.h"
+#include "FeedLoadRunner.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -40,11 +42,6 @@ class TBusyCursor {
   TBusyCursor& operator=(const TBusyCursor&) = delete;
   ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
-
-// Lets the dialog paint while a link is fetched, without taking user input.
-void KeepPainting(uint64_t, uint64_t) {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 }  // namespace
 
@@ -87,7 +84,7 @@ QWidget* TfrmAddFeed::CreateLinkBand() {
   grid->addWidget(lblMessage, 1, 1, 1, 2);
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
-  connect(btnTest, &QPushButton::clicked, this, &TfrmAddFeed::btnTestClick);
+  connect(btnTest, &QPushButton::clicked, this, Guarded(this, [this] { btnTestClick(); }));
   return band;
 }
 
@@ -137,11 +134,9 @@ void TfrmAddFeed::TestLink() {
   }
   TBusyCursor busy;
   auto reader = std::make_unique<TSimpleRSS>();
-  reader->OnProgress = KeepPainting;
   ShowMessage(tr("Contacting provider..."), Qt::black);
-  lblMessage->repaint();
   try {
-    reader->LoadFromLink(link.toStdString());
+    LoadFeedAside(*reader, link.toStdString());
     edTitle->setText(QString::fromStdString(reader->Channel().Required.Title()));
     ShowLinkOK();
   } catch (const std::exception&) {
@@ -203,6 +198,17 @@ void TfrmAddFeed::btnDeleteClick() {
   if (ConfirmYes(this, tr("Are you sure you want to delete this feed?"))) {
     done(mrDelete);
   }
+}
+
+void TfrmAddFeed::closeEvent(QCloseEvent* event) {
+  if (FeedLoadRunning()) {
+    // The test is aborted, and the dialog closes as soon as it has ended.
+    AbortFeedLoad();
+    WhenNoFeedLoads(this, [this] { close(); });
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void TfrmAddFeed::ShowMessage(const QString& text, const QColor& colour) {

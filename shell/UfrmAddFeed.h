@@ -44,6 +44,10 @@ class TfrmAddFeed : public QDialog {
   QPushButton* btnDelete;
   QPushButton* btnOK;
 
+ protected:
+  // A close during Test aborts the test and closes the dialog once it has ended.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   QWidget* CreateLinkBand();
   QWidget* CreateTitleBand();

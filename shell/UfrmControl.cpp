@@ -28,7 +28,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "CommandGuard.h"
 #include "Exception.h"
+#include "FeedLoadRunner.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
 #include "IniFile.h"
@@ -136,9 +138,15 @@ class TBusyCursor {
   ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-// Lets the window paint and run its timers, but takes no user input.
-void KeepPainting() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+// True when the list holds a feed. The list is disabled while a feed loads, so only its
+// content tells; an empty group is one row with empty cells.
+bool HoldsFeed(const TGridControl& grid) {
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    if (!grid.Cells(0, row).empty() || !grid.Cells(2, row).empty()) {
+      return true;
+    }
+  }
+  return false;
 }
 
 QToolButton* FlatButton(QWidget* parent, const char* picture, const QString& caption,
@@ -321,23 +329,26 @@ void TfrmControl::CreateMenus() {
 }
 
 void TfrmControl::ConnectEvents() {
-  connect(btnAddGroup, &QToolButton::clicked, this, [this] { btnAddGroupClick(); });
-  connect(btnNewFeed, &QToolButton::clicked, this, [this] { btnNewFeedClick(); });
-  connect(btnEditGroup, &QToolButton::clicked, this, [this] { btnEditGroupClick(); });
-  connect(btnEditFeed, &QToolButton::clicked, this, [this] { btnEditFeedClick(); });
-  connect(btnInfo, &QToolButton::clicked, this, [this] { btnInfoClick(); });
-  connect(btnBack, &QToolButton::clicked, this, [this] { btnBackClick(); });
-  connect(btnForward, &QToolButton::clicked, this, [this] { btnForwardClick(); });
-  connect(GroupBox, &QComboBox::activated, this, [this] { GroupBoxChange(); });
+  const auto command = [this](void (TfrmControl::*handler)()) {
+    return [this, handler] { RunWindowCommand([this, handler] { (this->*handler)(); }); };
+  };
+  connect(btnAddGroup, &QToolButton::clicked, this, command(&TfrmControl::btnAddGroupClick));
+  connect(btnNewFeed, &QToolButton::clicked, this, command(&TfrmControl::btnNewFeedClick));
+  connect(btnEditGroup, &QToolButton::clicked, this, command(&TfrmControl::btnEditGroupClick));
+  connect(btnEditFeed, &QToolButton::clicked, this, command(&TfrmControl::btnEditFeedClick));
+  connect(btnInfo, &QToolButton::clicked, this, command(&TfrmControl::btnInfoClick));
+  connect(btnBack, &QToolButton::clicked, this, command(&TfrmControl::btnBackClick));
+  connect(btnForward, &QToolButton::clicked, this, command(&TfrmControl::btnForwardClick));
+  connect(GroupBox, &QComboBox::activated, this, command(&TfrmControl::GroupBoxChange));
   connect(GroupBox, &QComboBox::customContextMenuRequested, this,
           [this](const QPoint& at) { GRoupPop->popup(GroupBox->mapToGlobal(at)); });
-  connect(comboViewStyle, &QComboBox::activated, this, [this] { comboViewStyleChange(); });
-  connect(NewGroup1, &QAction::triggered, this, [this] { btnAddGroupClick(); });
-  connect(EditGroup1, &QAction::triggered, this, [this] { btnEditGroupClick(); });
-  connect(DeleteFroup1, &QAction::triggered, this, [this] { btnDeletegroupClick(); });
-  connect(NewFeed1, &QAction::triggered, this, [this] { btnNewFeedClick(); });
-  connect(EditFeed1, &QAction::triggered, this, [this] { btnEditFeedClick(); });
-  connect(DeleteFeed1, &QAction::triggered, this, [this] { btnDeleteClick(); });
+  connect(comboViewStyle, &QComboBox::activated, this, command(&TfrmControl::comboViewStyleChange));
+  connect(NewGroup1, &QAction::triggered, this, command(&TfrmControl::btnAddGroupClick));
+  connect(EditGroup1, &QAction::triggered, this, command(&TfrmControl::btnEditGroupClick));
+  connect(DeleteFroup1, &QAction::triggered, this, command(&TfrmControl::btnDeletegroupClick));
+  connect(NewFeed1, &QAction::triggered, this, command(&TfrmControl::btnNewFeedClick));
+  connect(EditFeed1, &QAction::triggered, this, command(&TfrmControl::btnEditFeedClick));
+  connect(DeleteFeed1, &QAction::triggered, this, command(&TfrmControl::btnDeleteClick));
 
   FeedGrid->OnGetDisplText = [this](int col, int row, QString& value) {
     FeedGridGetDisplText(col, row, value);
@@ -349,20 +360,27 @@ void TfrmControl::ConnectEvents() {
                                     Qt::Alignment& vertical) {
     FeedGridGetAlignment(row, col, horizontal, vertical);
   };
-  FeedGrid->OnClickCell = [this](int row, int col) { FeedGridClickCell(row, col); };
-  FeedGrid->OnDblClickCell = [this](int row, int col) { FeedGridDblClickCell(row, col); };
-
-  WebBrowser->OnProgressChange = [this](int progress, int progressMax) {
-    WebBrowserProgressChange(progress, progressMax);
+  FeedGrid->OnClickCell = [this](int row, int col) {
+    RunWindowCommand([this, row, col] { FeedGridClickCell(row, col); });
   };
-  WebBrowser->OnDownloadBegin = [this] { WebBrowserDownloadBegin(); };
-  WebBrowser->OnDownloadComplete = [this] { WebBrowserDownloadComplete(); };
+  FeedGrid->OnDblClickCell = [this](int row, int col) {
+    RunWindowCommand([this, row, col] { FeedGridDblClickCell(row, col); });
+  };
+
+  // The browser's events only show its state; they need not wait for a feed load.
+  WebBrowser->OnProgressChange = [this](int progress, int progressMax) {
+    RunReported([&] { WebBrowserProgressChange(progress, progressMax); });
+  };
+  WebBrowser->OnDownloadBegin = [this] { RunReported([this] { WebBrowserDownloadBegin(); }); };
+  WebBrowser->OnDownloadComplete = [this] {
+    RunReported([this] { WebBrowserDownloadComplete(); });
+  };
 
   // The dialog opens once the drop has finished, so the dragging program is not kept
   // waiting for the end of the drag while the dialog is open.
-  URLDropTarget->OnDropURL = [this] {
-    QMetaObject::invokeMethod(
-        this, [this] { URLDropTargetDropURL(); }, Qt::QueuedConnection);
+  URLDropTarget->OnDropURL = [this, command] {
+    QMetaObject::invokeMethod(this, command(&TfrmControl::URLDropTargetDropURL),
+                              Qt::QueuedConnection);
   };
 
   for (QWidget* button : {static_cast<QWidget*>(btnAddGroup), static_cast<QWidget*>(btnNewFeed),
@@ -408,7 +426,7 @@ void TfrmControl::resizeEvent(QResizeEvent* event) {
 
 bool TfrmControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched == GroupBox && event->type() == QEvent::MouseButtonDblClick) {
-    GroupBoxDblClick();
+    RunWindowCommand([this] { GroupBoxDblClick(); });
     return true;
   }
   if (watched == WebBrowser->View()) {
@@ -441,13 +459,27 @@ bool TfrmControl::FilterBrowserDrag(QEvent& event) {
   return true;
 }
 
+void TfrmControl::RunWindowCommand(const std::function<void()>& run) {
+  // A window that is closing runs no more commands, also none that waited for a load.
+  RunCommand(this, [this, run] {
+    if (!FDestroyed && !FCloseWhenLoaded) {
+      run();
+    }
+  });
+}
+
 void TfrmControl::closeEvent(QCloseEvent* event) {
-  if (FLoading) {
-    // The load in progress finishes first; the window closes right after it.
-    FCloseWhenLoaded = true;
+  if (FeedLoadRunning()) {
+    // The load is aborted, and the window closes as soon as it has ended.
+    if (!FCloseWhenLoaded) {
+      FCloseWhenLoaded = true;
+      AbortFeedLoad();
+      WhenNoFeedLoads(this, [this] { close(); });
+    }
     event->ignore();
     return;
   }
+  FCloseWhenLoaded = false;
   if (!FDestroyed) {
     FDestroyed = true;
     RunReported([this] { FormDestroy(); });
@@ -458,13 +490,12 @@ void TfrmControl::closeEvent(QCloseEvent* event) {
 void TfrmControl::FormCreate() {
   InitPaths();
   FFeedReader = std::make_unique<TSimpleRSS>();
-  FFeedReader->OnProgress = [](uint64_t, uint64_t) { KeepPainting(); };
   InitContent();
   ResetView();
 }
 
 void TfrmControl::FormDestroy() {
-  if (FeedGrid->isEnabled()) {
+  if (HoldsFeed(*FeedGrid)) {
     SaveGroup();
   }
   SaveSettings();
@@ -758,22 +789,14 @@ void TfrmControl::FeedGridDblClickCell(int, int) {
 }
 
 void TfrmControl::ShowFeed(const std::string& link) {
+  // The load runs an event loop of its own, which paints the loading page first.
   BasePageControl->SetActivePage(LoadingTab);
-  KeepPainting();
   FeedGrid->setEnabled(false);
-  // However the load ends, the list takes clicks again, the cursor is back, and a close
-  // that came during the load goes ahead.
+  // However the load ends, the list takes clicks again and the cursor is back.
   struct TLoadEnd {
     TfrmControl& Window;
-    ~TLoadEnd() {
-      Window.FeedGrid->setEnabled(true);
-      Window.FLoading = false;
-      if (Window.FCloseWhenLoaded) {
-        QMetaObject::invokeMethod(&Window, &QWidget::close, Qt::QueuedConnection);
-      }
-    }
+    ~TLoadEnd() { Window.FeedGrid->setEnabled(true); }
   } loadEnd{*this};
-  FLoading = true;
   const TBusyCursor busy;
   if (TryLoadFeed(link)) {
     RenderFeed();
@@ -787,7 +810,7 @@ void TfrmControl::ShowFeed(const std::string& link) {
 
 bool TfrmControl::TryLoadFeed(const std::string& link) {
   try {
-    FFeedReader->LoadFromLink(link);
+    LoadFeedAside(*FFeedReader, link);
     return true;
   } catch (const std::exception&) {
     return false;
@@ -862,7 +885,7 @@ void TfrmControl::WebBrowserDragDrop() {
 }
 
 void TfrmControl::GroupBoxChange() {
-  if (FeedGrid->isEnabled()) {
+  if (HoldsFeed(*FeedGrid)) {
     SaveGroup();
   }
   LoadGroup();
@@ -992,7 +1015,7 @@ void TfrmControl::AddFeed(const std::string& link) {
 
 void TfrmControl::AddFeedRow(const std::string& link, const std::string& title) {
   int row = 0;
-  if (FeedGrid->isEnabled()) {
+  if (HoldsFeed(*FeedGrid)) {
     FeedGrid->AddRow();
     row = FeedGrid->RowCount() - 1;
   }
@@ -1072,7 +1095,7 @@ void TfrmControl::btnEditFeedClick() {
 }
 
 void TfrmControl::btnDeleteClick() {
-  if (!FeedGrid->isEnabled()) {
+  if (!HoldsFeed(*FeedGrid)) {
     return;
   }
   FocusSelectedRow();

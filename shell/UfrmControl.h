@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -203,6 +204,7 @@ class TfrmControl : public QWidget {
   void ConnectEvents();
   void LayOutControls();
   bool FilterBrowserDrag(QEvent& event);
+  void RunWindowCommand(const std::function<void()>& run);
 
   int AddGroupEntry(const QString& name);
   bool HasGroupIgnoringCase(const QString& name) const;
@@ -225,7 +227,6 @@ class TfrmControl : public QWidget {
 
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
-  bool FLoading = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;
   bool FBrowserBusy = false;
