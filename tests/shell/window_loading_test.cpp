@@ -108,14 +108,17 @@ TEST_F(WindowLoading, TheFeedDialogsTestRunsTheEventLoopToo) {
 TEST_F(WindowLoading, ACloseFromTheWindowSystemAbortsTheLoadAndClosesWithinASecond) {
   Server.Serve("/silent.xml", "application/rss+xml", SlowFeed, 3000ms);
   TfrmControl& window = StartWith({{Server.Url("/silent.xml"), "Silent"}});
-  QElapsedTimer sinceClose;
+  QElapsedTimer clock;
+  clock.start();
+  qint64 closeAsked = -1;
   QTimer::singleShot(300, [&] {
-    sinceClose.start();
+    closeAsked = clock.elapsed();
     QWindowSystemInterface::handleCloseEvent(window.windowHandle());
   });
   ClickRow(0);
   ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 5000));
-  EXPECT_LT(sinceClose.elapsed(), 1000);
+  EXPECT_LT(closeAsked, 1000) << "the close was asked for during the load";
+  EXPECT_LT(clock.elapsed() - closeAsked, 1000);
   // Written as at any close: the group (a new ID shows it was rewritten) and the settings.
   EXPECT_EQ(FeedsOnDisk("Feeds"), (std::vector<TFeedRow>{{Server.Url("/silent.xml"), "Silent"}}));
   EXPECT_NE(groupfile::IdOf(ReadData("Feeds.dat")), 7);
@@ -246,12 +249,13 @@ TEST_F(WindowLoading, ACommandsErrorIsShownByItsGuardAndReachesNoEventLoop) {
   script.Then(Box(QMessageBox::Ok, &message));
   window.GroupBox->setFocus();
   QTest::keyClick(window.GroupBox, Qt::Key_Down);
-  ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+  const bool shown = WaitFor([&] { return script.Done(); }, 3000);
+  // The close at the end of the test writes the group again.
+  ASSERT_TRUE(QDir(DataPath("Feeds.dat")).removeRecursively());
+  ASSERT_TRUE(shown);
   EXPECT_TRUE(message.startsWith(
       QString::fromStdString("Cannot create file \"" + DataDir() + "Feeds.dat\". ")))
       << message.toStdString();
-  // The close at the end of the test may write the group again.
-  ASSERT_TRUE(QDir(DataPath("Feeds.dat")).removeRecursively());
 }
 
 }  // namespace
