@@ -447,10 +447,10 @@ bool TfrmControl::FilterBrowserDrag(QEvent& event) {
     return false;
   }
   // Drags that start inside this program end in a beep on the browser; links dragged from
-  // other programs are the browser's own business.
+  // other programs are dropped on the window, never followed by the browser.
   auto& drag = static_cast<QDropEvent&>(event);
   if (drag.source() == nullptr) {
-    return false;
+    return URLDropTarget->HandleDragEvent(event);
   }
   drag.acceptProposedAction();
   if (type == QEvent::Drop) {
