@@ -51,6 +51,10 @@ void MoveGroupFile(const std::string& from, const std::string& to) {
   }
 }
 
+void KeepDamagedGroupFile(const std::string& path) {
+  WriteGroupFile(path + ".damaged", ReadGroupFile(path));
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
   struct stat first {};
   struct stat second {};

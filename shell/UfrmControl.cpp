@@ -26,6 +26,8 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 #include <vector>
 
 #include "CommandGuard.h"
@@ -147,6 +149,16 @@ bool HoldsFeed(const TGridControl& grid) {
     }
   }
   return false;
+}
+
+// The first row holding the feed `link` titled `title`; -1 when there is none.
+int FeedRow(const TGridControl& grid, const std::string& link, const std::string& title) {
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    if (grid.Cells(0, row) == link && grid.Cells(2, row) == title) {
+      return row;
+    }
+  }
+  return -1;
 }
 
 QToolButton* FlatButton(QWidget* parent, const char* picture, const QString& caption,
@@ -498,7 +510,10 @@ void TfrmControl::FormDestroy() {
   if (HoldsFeed(*FeedGrid)) {
     SaveGroup();
   }
-  SaveSettings();
+  // Settings that were never read would be defaults written over the user's own.
+  if (FSettingsRead) {
+    SaveSettings();
+  }
   FFeedReader.reset();
 }
 
@@ -519,12 +534,22 @@ void TfrmControl::InitContent() {
     GroupBox->setCurrentIndex(0);
     FCurrentGroup = GroupBox->currentText().toStdString();
   }
-  LoadGroup();
-  SortFeeds();
-  SetRowHeights();
+  // A first group that cannot be read is reported once the view styles and the settings
+  // are in place, so that pages still render and shutdown writes the settings it read.
+  std::exception_ptr groupError;
+  try {
+    LoadGroup();
+    SortFeeds();
+    SetRowHeights();
+  } catch (...) {
+    groupError = std::current_exception();
+  }
   FillViewStyles();
   LoadSettings();
   HideTabs(*BasePageControl);
+  if (groupError) {
+    std::rethrow_exception(groupError);
+  }
 }
 
 void TfrmControl::ResetView() {
@@ -582,6 +607,7 @@ void TfrmControl::LoadSettings() {
     // Integer division cuts toward zero: a window 3 pixels wider than the screen is at -1.
     move((area.width() - width()) / 2, (area.height() - height()) / 2);
   }
+  FSettingsRead = true;
 }
 
 void TfrmControl::SaveSettings() {
@@ -638,6 +664,7 @@ void TfrmControl::LoadGroup() {
   // feeds under its name.
   SetupFeedList();
   FListUnloaded = false;
+  FDamagedFile.clear();
   if (!QFileInfo::exists(Q(path))) {
     return;
   }
@@ -650,10 +677,25 @@ void TfrmControl::LoadGroup() {
 }
 
 void TfrmControl::ForgetUnreadableGroup() {
-  // What was read is no copy of any group: the list is emptied and nothing is written from
-  // it, so the file stays as it is until the user adds a feed to the group.
+  // The rows read before the error that hold a link stay; the others are the empty rows the
+  // row count at the head of the file made. The list is no faithful copy of the group:
+  // nothing is written from it until a feed is added, and then only under this group's
+  // name, after the damaged file has been kept beside it.
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (int row = 0; row < FeedGrid->RowCount(); ++row) {
+    if (!FeedGrid->Cells(0, row).empty()) {
+      kept.emplace_back(FeedGrid->Cells(0, row), FeedGrid->Cells(2, row));
+    }
+  }
   SetupFeedList();
+  FeedGrid->SetRowCount(std::max<int>(1, static_cast<int>(kept.size())));
+  for (int row = 0; row < static_cast<int>(kept.size()); ++row) {
+    FeedGrid->SetCells(0, row, std::move(kept[static_cast<size_t>(row)].first));
+    FeedGrid->SetCells(2, row, std::move(kept[static_cast<size_t>(row)].second));
+  }
+  SetRowHeights();
   FCurrentGroup = GroupBox->currentText().toStdString();
+  FDamagedFile = GroupPath(FCurrentGroup);
   FCurrentLink.clear();
   FCurrentTitle.clear();
   FListUnloaded = true;
@@ -669,9 +711,15 @@ void TfrmControl::CheckGroupReadable(const std::string& group) const {
 }
 
 void TfrmControl::SaveGroup() {
-  if (!FListUnloaded) {
-    WriteGroupFile(GroupPath(FCurrentGroup), FeedGrid->SaveToBytes());
+  if (FListUnloaded) {
+    return;
   }
+  const std::string path = GroupPath(FCurrentGroup);
+  if (path == FDamagedFile) {
+    KeepDamagedGroupFile(path);
+    FDamagedFile.clear();
+  }
+  WriteGroupFile(path, FeedGrid->SaveToBytes());
 }
 
 void TfrmControl::CreateGroup(const std::string& name) {
@@ -885,8 +933,19 @@ void TfrmControl::WebBrowserDragDrop() {
 }
 
 void TfrmControl::GroupBoxChange() {
+  // Only another entry is a switch; the current one picked again changes nothing.
+  if (!FCurrentGroup.empty() && GroupBox->currentText().toStdString() == FCurrentGroup) {
+    return;
+  }
   if (HoldsFeed(*FeedGrid)) {
-    SaveGroup();
+    try {
+      SaveGroup();
+    } catch (...) {
+      // The list still holds the group being left: the box shows it, and Rename and
+      // Delete act on it.
+      GroupBox->setCurrentIndex(GroupBox->findText(Q(FCurrentGroup)));
+      throw;
+    }
   }
   LoadGroup();
   ResetView();
@@ -949,6 +1008,7 @@ void TfrmControl::RenameGroup(int index, const std::string& name) {
   // loses nothing. A list that failed to load is no copy of the group: its file moves.
   if (FListUnloaded) {
     MoveGroupFile(oldPath, newPath);
+    FDamagedFile = newPath;
   } else {
     WriteGroupFile(newPath, FeedGrid->SaveToBytes());
     if (!IsSameFile(oldPath, newPath)) {
@@ -1022,14 +1082,20 @@ void TfrmControl::AddFeedRow(const std::string& link, const std::string& title) 
   FeedGrid->SetCells(0, row, link);
   FeedGrid->SetCells(2, row, title);
   FeedGrid->FocusCell(2, row);
-  FeedGridClickCell(row, 2);
   SetRowHeights();
   SortFeeds();
   FeedGrid->RepaintAll();
   FeedGrid->setEnabled(true);
-  // The list now holds what the user chose to keep, and may be written again.
+  // The list now holds what the user chose to keep, and may be written again. It is saved
+  // before the feed is shown, so a page that cannot be rendered loses no feed.
   FListUnloaded = false;
   SaveGroup();
+  const int shown = FeedRow(*FeedGrid, link, title);
+  FeedGrid->FocusCell(2, shown);
+  FeedGridClickCell(shown, 2);
+  // As after a sort, the first row with the new feed's title is the one selected.
+  SortFeeds();
+  FeedGrid->RepaintAll();
 }
 
 void TfrmControl::FocusSelectedRow() {
@@ -1060,7 +1126,8 @@ void TfrmControl::btnEditFeedClick() {
     dialog.comboGroups->addItem(GroupBox->itemText(i));
   }
   dialog.comboGroups->setCurrentIndex(GroupBox->currentIndex());
-  dialog.SetEditMode(Q(FeedGrid->Cells(0, FSelectedRow)), Q(FCurrentTitle));
+  const std::string editedLink = FeedGrid->Cells(0, FSelectedRow);
+  dialog.SetEditMode(Q(editedLink), Q(FCurrentTitle));
   const int result = dialog.exec();
   if (result == QDialog::Accepted) {
     const std::string title = dialog.FeedTitle().toStdString();
@@ -1073,8 +1140,10 @@ void TfrmControl::btnEditFeedClick() {
     }
     const QString target = dialog.comboGroups->currentText();
     if (target != Q(FCurrentGroup)) {
-      const int row = FeedGrid->Row();
-      const std::string link = FeedGrid->Cells(0, row);
+      // The feed edited, found by its link and title: after a sort the cursor may be on
+      // another feed that has the same title.
+      const int row = FeedRow(*FeedGrid, editedLink, FCurrentTitle);
+      const std::string link = editedLink;
       const std::string keptTitle = FCurrentTitle;
       // A target that cannot be read would lose the feed on the way: stop before moving.
       CheckGroupReadable(target.toStdString());

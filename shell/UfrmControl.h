@@ -74,10 +74,12 @@ class TfrmControl : public QWidget {
 
   // Rebuilds GroupBox from the group files of the data directory.
   void FillGroupList();
-  // Reads the file of the group selected in GroupBox into the list; a read error empties
-  // the list, makes that group current and writes nothing from it until a feed is added.
+  // Reads the file of the group selected in GroupBox into the list; a read error keeps the
+  // rows read that hold a link, makes that group current and writes nothing from it until a
+  // feed is added.
   void LoadGroup();
-  // Writes the list to CurrentGroup's file, atomically; skipped while ListIsUnloaded.
+  // Writes the list to CurrentGroup's file, atomically; skipped while ListIsUnloaded. The
+  // first write over a file that failed to load keeps it as "<group>.dat.damaged" first.
   void SaveGroup();
   // Writes the group being left, then adds `name`, selects it and writes it empty.
   void CreateGroup(const std::string& name);
@@ -227,6 +229,8 @@ class TfrmControl : public QWidget {
 
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
+  std::string FDamagedFile;
+  bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;
   bool FBrowserBusy = false;
