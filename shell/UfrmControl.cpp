@@ -38,6 +38,7 @@
 #include "IniFile.h"
 #include "PageControlEx.h"
 #include "SimpleRSS.h"
+#include "TitleShortener.h"
 #include "UFeedViews.h"
 #include "URLDropTarget.h"
 #include "UVantleFormUtils.h"
@@ -794,20 +795,8 @@ void TfrmControl::FeedGridGetDisplText(int col, int row, QString& value) {
   if (col != 2) {
     return;
   }
-  QString text = Q(FeedGrid->Cells(2, row));
-  const int columnWidth = FeedGrid->ColWidths(2);
-  bool shortened = false;
-  // Only a text strictly narrower than the column is painted whole; the loop ends at the
-  // empty text for a column too narrow for anything.
-  while (!text.isEmpty() && FeedGrid->TextWidth(text) >= columnWidth) {
-    text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
-    shortened = true;
-  }
-  if (shortened) {
-    value = text.size() < 3 ? QStringLiteral("..") : text.left(text.size() - 3) + "..";
-  } else {
-    value = text;
-  }
+  value = ShortenedTitle(Q(FeedGrid->Cells(2, row)), FeedGrid->ColWidths(2),
+                         [this](const QString& text) { return FeedGrid->TextWidth(text); });
 }
 
 void TfrmControl::FeedGridGetCellColor(int row, int, QBrush& brush, QFont&) {
