@@ -840,6 +840,8 @@ void TfrmControl::ShowFeed(const std::string& link) {
     FCurrentLink = link;
     FSelectedRow = FeedGrid->Row();
     btnBack->setEnabled(true);
+    // The link box names the new feed at once, not only once its pictures have arrived.
+    edLink->setText(Q(FCurrentLink));
   } else {
     BasePageControl->SetActivePage(ErrorTab);
   }
@@ -861,7 +863,15 @@ void TfrmControl::RenderFeed() {
 }
 
 void TfrmControl::comboViewStyleChange() {
-  RenderFeed();
+  // A large page takes a while to build and to load: the busy cursor shows from now until
+  // the browser has loaded the new page's document.
+  SetBrowserBusy(true);
+  try {
+    RenderFeed();
+  } catch (...) {
+    SetBrowserBusy(false);
+    throw;
+  }
 }
 
 void TfrmControl::btnBackClick() {

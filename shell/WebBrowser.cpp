@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -89,6 +90,13 @@ class TGuardedPage : public QWebEnginePage {
   TWebBrowser& FBrowser;
 };
 
+// How often a load asks whether the page's own document has loaded.
+constexpr int DocumentPollMs = 100;
+
+constexpr char MarkShownDocument[] = "window.vantleShownBefore = true;";
+constexpr char DocumentLoadedQuery[] =
+    "window.vantleShownBefore !== true && document.readyState !== 'loading'";
+
 void Harden(QWebEngineSettings& settings) {
   settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
   // Scripts of web pages may not open windows by themselves; "_blank" links still do.
@@ -136,21 +144,49 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(FView);
 
-  connect(FView, &QWebEngineView::loadStarted, this, [this] {
-    if (OnDownloadBegin) {
-      OnDownloadBegin();
-    }
-  });
+  FDocumentPoll = new QTimer(this);
+  FDocumentPoll->setInterval(DocumentPollMs);
+  connect(FDocumentPoll, &QTimer::timeout, this, &TWebBrowser::AskDocumentLoaded);
+  connect(FView, &QWebEngineView::loadStarted, this, &TWebBrowser::StartLoad);
   connect(FView, &QWebEngineView::loadProgress, this, [this](int progress) {
     if (OnProgressChange) {
       OnProgressChange(progress, 100);
     }
   });
-  connect(FView, &QWebEngineView::loadFinished, this, [this](bool) {
-    if (OnDownloadComplete) {
-      OnDownloadComplete();
-    }
-  });
+  connect(FView, &QWebEngineView::loadFinished, this, &TWebBrowser::CompleteLoad);
+}
+
+void TWebBrowser::StartLoad() {
+  FLoadComplete = false;
+  // The document still shown is marked, so that only the new one can answer the poll; a
+  // mark that lands on the new document only delays the answer until the load ends.
+  FView->page()->runJavaScript(QLatin1String(MarkShownDocument),
+                               QWebEngineScript::ApplicationWorld);
+  FDocumentPoll->start();
+  if (OnDownloadBegin) {
+    OnDownloadBegin();
+  }
+}
+
+void TWebBrowser::AskDocumentLoaded() {
+  FView->page()->runJavaScript(QLatin1String(DocumentLoadedQuery),
+                               QWebEngineScript::ApplicationWorld,
+                               [browser = QPointer<TWebBrowser>(this)](const QVariant& loaded) {
+                                 if (browser != nullptr && loaded.toBool()) {
+                                   browser->CompleteLoad();
+                                 }
+                               });
+}
+
+void TWebBrowser::CompleteLoad() {
+  FDocumentPoll->stop();
+  if (FLoadComplete) {
+    return;
+  }
+  FLoadComplete = true;
+  if (OnDownloadComplete) {
+    OnDownloadComplete();
+  }
 }
 
 TWebBrowser::~TWebBrowser() {

@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include <chrono>
@@ -13,6 +16,7 @@
 #include "CommandGuard.h"
 #include "URLDropTarget.h"
 #include "UfrmAddFeed.h"
+#include "WebBrowser.h"
 #include "feed_server.h"
 #include "window_fixture.h"
 
@@ -256,6 +260,50 @@ TEST_F(WindowLoading, ACommandsErrorIsShownByItsGuardAndReachesNoEventLoop) {
   EXPECT_TRUE(message.startsWith(
       QString::fromStdString("Cannot create file \"" + DataDir() + "Feeds.dat\". ")))
       << message.toStdString();
+}
+
+// A feed whose picture comes from a server that never answers in time.
+std::string FeedWithPictureFrom(const std::string& picture) {
+  return "<rss version=\"2.0\"><channel><title>Pictured</title><link>https://example.org/</link>"
+         "<description>d</description><image><url>" +
+         picture +
+         "</url><title>p</title><link>https://example.org/</link></image>"
+         "<item><title>One</title><link>https://example.org/1</link></item></channel></rss>";
+}
+
+bool Busy() {
+  return QApplication::overrideCursor() != nullptr &&
+         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+TEST_F(WindowLoading, ThePageEndsTheBusyStateOnceItsOwnDocumentHasLoaded) {
+  Server.Serve("/never.png", "image/png", "", 20000ms);
+  Server.Serve("/pictured.xml", "application/rss+xml",
+               FeedWithPictureFrom(Server.Url("/never.png")));
+  TfrmControl& window = StartWith({{Server.Url("/pictured.xml"), "Pictured"}});
+  QSignalSpy started(window.WebBrowser->View(), &QWebEngineView::loadStarted);
+  QSignalSpy finished(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+  EXPECT_EQ(window.edLink->text().toStdString(), Server.Url("/pictured.xml"))
+      << "the link box names the feed as soon as its page is shown";
+  ASSERT_TRUE(WaitFor([&] { return started.count() == 1 && Busy(); }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return !Busy() && window.pnlProgress->isHidden(); }, 5000));
+  EXPECT_EQ(window.WebBrowser->LocationName(), "vantle_tmp.htm");
+  EXPECT_EQ(finished.count(), 0) << "the picture is still on its way";
+  EXPECT_EQ(window.edLink->text().toStdString(), Server.Url("/pictured.xml"));
+}
+
+TEST_F(WindowLoading, SwitchingTheViewStyleShowsTheBusyCursorUntilTheNewPageHasLoaded) {
+  const std::string link = WriteFeed("a.xml", "Feed A");
+  TfrmControl& window = StartWith({{link, "A"}});
+  QSignalSpy finished(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+  ASSERT_TRUE(WaitFor([&] { return finished.count() == 1 && !Busy(); }, 30000));
+  window.comboViewStyle->setCurrentIndex(1);
+  emit window.comboViewStyle->activated(1);
+  EXPECT_TRUE(Busy()) << "from the moment the style is chosen";
+  EXPECT_TRUE(WaitFor([&] { return !Busy(); }, 30000));
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
 }
 
 }  // namespace
