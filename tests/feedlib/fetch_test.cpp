@@ -193,6 +193,9 @@ TEST_F(FetchFromServer, RunsATransferWhoseAbortIsNeverAskedForToItsEnd) {
   options.Aborted = [] { return false; };
   EXPECT_EQ(FetchAll(Url("/streamed"), options).Body.size(), 64u * 16 * 1024);
   EXPECT_EQ(FetchError(Url("/missing"), options), Url("/missing") + ": HTTP status 404");
+  options.TimeoutSeconds = 1;
+  const std::string error = FetchError(Url("/slow"), options);
+  EXPECT_EQ(error.rfind(Url("/slow") + ": timed out", 0), 0u) << error;
 }
 
 TEST_F(FetchFromServer, AbortsADocumentBeyondTheSizeCap) {
