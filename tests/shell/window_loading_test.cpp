@@ -12,8 +12,10 @@
 #include <QWindow>
 
 #include <chrono>
+#include <csignal>
 
 #include "CommandGuard.h"
+#include "SignalCloser.h"
 #include "URLDropTarget.h"
 #include "UfrmAddFeed.h"
 #include "WebBrowser.h"
@@ -108,15 +110,33 @@ TEST_F(WindowLoading, TheFeedDialogsTestRunsTheEventLoopToo) {
   EXPECT_EQ(dialog.edTitle->text(), "Slow");
 }
 
-TEST_F(WindowLoading, ACloseFromTheWindowSystemAbortsTheLoadAndClosesWithinASecond) {
+// A close asked for during a load, as the window system or the session would ask it.
+struct TCloseCase {
+  const char* Case;
+  bool Signal;  // SIGTERM; otherwise the title bar's close through the window system
+};
+
+void PrintTo(const TCloseCase& close, std::ostream* out) {
+  *out << close.Case;
+}
+
+class WindowLoadingClose : public WindowLoading,
+                           public ::testing::WithParamInterface<TCloseCase> {};
+
+TEST_P(WindowLoadingClose, AbortsTheLoadAndClosesWithinASecondWritingWhatACloseWrites) {
   Server.Serve("/silent.xml", "application/rss+xml", SlowFeed, 3000ms);
   TfrmControl& window = StartWith({{Server.Url("/silent.xml"), "Silent"}});
+  const TSignalCloser closer(window);
   QElapsedTimer clock;
   clock.start();
   qint64 closeAsked = -1;
   QTimer::singleShot(300, [&] {
     closeAsked = clock.elapsed();
-    QWindowSystemInterface::handleCloseEvent(window.windowHandle());
+    if (GetParam().Signal) {
+      std::raise(SIGTERM);
+    } else {
+      QWindowSystemInterface::handleCloseEvent(window.windowHandle());
+    }
   });
   ClickRow(0);
   ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 5000));
@@ -128,6 +148,10 @@ TEST_F(WindowLoading, ACloseFromTheWindowSystemAbortsTheLoadAndClosesWithinASeco
   EXPECT_TRUE(DataExists("Settings.ruv"));
   EXPECT_EQ(window.FeedReader(), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Closes, WindowLoadingClose,
+                         ::testing::Values(TCloseCase{"FromTheTitleBar", false},
+                                           TCloseCase{"BySigterm", true}));
 
 TEST_F(WindowLoading, AClickQueuedDuringALoadIsDroppedNotReplayedAfterIt) {
   Server.Serve("/silent.xml", "application/rss+xml", SlowFeed, 1000ms);
