@@ -195,6 +195,29 @@ int ReportProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, cur
   return Report(*static_cast<TTransfer*>(user), total, now) ? 0 : 1;
 }
 
+// How long a transfer waits for its sockets before asking whether it is aborted; libcurl's
+// own progress calls come only once a second while a server is silent.
+constexpr long kAbortPollMs = 50;
+
+// Runs the transfer on a multi handle that is polled briefly, so that `aborted` is asked
+// often; CURLE_ABORTED_BY_CALLBACK when it answered true.
+CURLcode PerformAbortable(CURL* easy, const std::function<bool()>& aborted) {
+  std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(),
+                                                              curl_multi_cleanup);
+  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  int running = 1;
+  while (running > 0 && !aborted()) {
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (running > 0) curl_multi_poll(multi.get(), nullptr, 0, kAbortPollMs, nullptr);
+  }
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+    if (message->msg == CURLMSG_DONE) result = message->data.result;
+  curl_multi_remove_handle(multi.get(), easy);
+  return result;
+}
+
 std::string CauseOf(CURLcode code, CURL* curl, const char* detail, bool proxied) {
   std::string cause;
   switch (code) {
@@ -342,8 +365,11 @@ void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
   }
 
-  const CURLcode code = curl_easy_perform(h);
+  const CURLcode code =
+      FOptions.Aborted ? PerformAbortable(h, FOptions.Aborted) : curl_easy_perform(h);
   if (transfer.Error) std::rethrow_exception(transfer.Error);
+  if (code == CURLE_ABORTED_BY_CALLBACK && FOptions.Aborted && FOptions.Aborted())
+    Fail(link, "aborted");
   if (transfer.FailedStatus) Fail(link, StatusCause(transfer.FailedStatus));
   if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED)
     Fail(link, TooLarge(FOptions.MaxDocumentSize));
@@ -377,6 +403,7 @@ void TFeedFetcher::FetchFile(const std::string& link, const std::string& path,
       Fail(link, std::string("cannot read the file: ") + std::strerror(errno));
     }
     if (count == 0) break;
+    if (FOptions.Aborted && FOptions.Aborted()) Fail(link, "aborted");
     received += static_cast<uint64_t>(count);
     if (limit && received > limit) Fail(link, TooLarge(limit));
     sink(buffer, static_cast<size_t>(count));

@@ -33,6 +33,9 @@ struct TFetchOptions {
   long StallTimeoutSeconds = 30;  // no byte for this long fails with "timed out"
   long MaxRedirects = 10;
   uint64_t MaxDocumentSize = 64ull * 1024 * 1024;
+  // Asked at least every 50 ms while a document arrives, from the fetching thread; true
+  // ends the fetch with EFetchError "<link>: aborted". Unset, the fetch runs to its end.
+  std::function<bool()> Aborted;
 };
 
 // Fetches a link: http:// and https:// through libcurl, file:// URLs and plain paths

@@ -115,8 +115,7 @@ void TSubscriptionTransfer::ReloadGroups() {
   groups.setEnabled(true);
   const int index = groups.findText(current);
   groups.setCurrentIndex(index >= 0 ? index : 0);
-  FWindow.FeedGrid->setEnabled(false);
-  FWindow.GroupBoxChange();
+  FWindow.ShowSelectedGroup();
 }
 
 std::string TSubscriptionTransfer::DroppedOpml(const QString& dropped) {

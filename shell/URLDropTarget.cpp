@@ -40,19 +40,23 @@ TURLDropTarget::TURLDropTarget(QWidget* owner) : QObject(owner) {
 }
 
 bool TURLDropTarget::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
+  return HandleDragEvent(*event) || QObject::eventFilter(watched, event);
+}
+
+bool TURLDropTarget::HandleDragEvent(QEvent& event) {
+  switch (event.type()) {
     case QEvent::DragEnter:
-      Answer(*static_cast<QDragEnterEvent*>(event), AskAccept(OnDragEnter));
+      Answer(static_cast<QDragEnterEvent&>(event), AskAccept(OnDragEnter));
       return true;
     case QEvent::DragMove:
-      Answer(*static_cast<QDragMoveEvent*>(event), AskAccept(OnDragOver));
+      Answer(static_cast<QDragMoveEvent&>(event), AskAccept(OnDragOver));
       return true;
     case QEvent::DragLeave:
       AskAccept(OnDragLeave);
-      event->accept();
+      event.accept();
       return true;
     case QEvent::Drop: {
-      auto& drop = *static_cast<QDropEvent*>(event);
+      auto& drop = static_cast<QDropEvent&>(event);
       if (OnBeforeDrop) {
         OnBeforeDrop();
       }
@@ -67,7 +71,7 @@ bool TURLDropTarget::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     default:
-      return QObject::eventFilter(watched, event);
+      return false;
   }
 }
 

@@ -19,6 +19,10 @@ class TURLDropTarget : public QObject {
   // Registers itself as the drop target of `owner` (accepting drops on it).
   explicit TURLDropTarget(QWidget* owner);
 
+  // Answers a drag or drop event aimed at another widget as if it were aimed at the owner;
+  // true when `event` was one of them and is handled.
+  bool HandleDragEvent(QEvent& event);
+
   // The text of the last drop that carried text; empty until then.
   const QString& DroppedURL() const { return FDroppedURL; }
 

@@ -1,8 +1,8 @@
 #include "UfrmAddFeed.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "FeedOffers.h"
+#include "CommandGuard.h"
+#include "FeedLoadRunner.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -41,11 +43,6 @@ class TBusyCursor {
   TBusyCursor& operator=(const TBusyCursor&) = delete;
   ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
-
-// Lets the dialog paint while a link is fetched, without taking user input.
-void KeepPainting(uint64_t, uint64_t) {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 }  // namespace
 
@@ -94,7 +91,7 @@ QWidget* TfrmAddFeed::CreateLinkBand() {
   grid->addWidget(lblMessage, 1, 1, 1, 2);
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
-  connect(btnTest, &QPushButton::clicked, this, &TfrmAddFeed::btnTestClick);
+  connect(btnTest, &QPushButton::clicked, this, Guarded(this, [this] { btnTestClick(); }));
   return band;
 }
 
@@ -145,17 +142,25 @@ void TfrmAddFeed::TestLink() {
   }
   TBusyCursor busy;
   auto reader = std::make_unique<TSimpleRSS>();
-  reader->OnProgress = KeepPainting;
   ShowMessage(tr("Contacting provider..."), Qt::black);
-  lblMessage->repaint();
+  const std::string target = link.toStdString();
+  std::vector<TDiscoveredFeed> offers;
   try {
-    reader->LoadFromLink(link.toStdString());
+    RunAside(*reader, [&] {
+      try {
+        reader->LoadFromLink(target);
+      } catch (const std::exception& error) {
+        // The page the link gave may name its feeds; they are read on the same worker.
+        offers = FeedsToOffer(*reader, error, target, {});
+        throw;
+      }
+    });
     edTitle->setText(QString::fromStdString(reader->Channel().Required.Title()));
     ShowLinkOK();
   } catch (const std::exception& error) {
     // Any failure of the load means the link is not usable; the user may correct it, or
     // choose a feed the page names.
-    pnlOffers->Offer(FeedsToOffer(*reader, error, link.toStdString(), KeepPainting));
+    pnlOffers->Offer(offers);
     ShowMessage(tr("Error: Could not retrieve feed using this link"), Red);
     lblMessage->setToolTip(QString::fromStdString(error.what()));
   }
@@ -214,6 +219,17 @@ void TfrmAddFeed::btnDeleteClick() {
   if (ConfirmYes(this, tr("Are you sure you want to delete this feed?"))) {
     done(mrDelete);
   }
+}
+
+void TfrmAddFeed::closeEvent(QCloseEvent* event) {
+  if (FeedLoadRunning()) {
+    // The test is aborted, and the dialog closes as soon as it has ended.
+    AbortFeedLoad();
+    WhenNoFeedLoads(this, [this] { close(); });
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void TfrmAddFeed::ShowMessage(const QString& text, const QColor& colour) {

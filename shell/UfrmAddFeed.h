@@ -48,6 +48,10 @@ class TfrmAddFeed : public QDialog {
   // The feeds offered after a test of a page that names them.
   TFeedOffers* pnlOffers;
 
+ protected:
+  // A close during Test aborts the test and closes the dialog once it has ended.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   QWidget* CreateLinkBand();
   QWidget* CreateTitleBand();

@@ -24,10 +24,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 #include <vector>
 
+#include "CommandGuard.h"
 #include "Exception.h"
 #include "FirstFrame.h"
+#include "FeedLoadRunner.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
 #include "GroupStore.h"
@@ -35,6 +39,7 @@
 #include "PageControlEx.h"
 #include "SimpleRSS.h"
 #include "SubscriptionTransfer.h"
+#include "TitleShortener.h"
 #include "UFeedViews.h"
 #include "URLDropTarget.h"
 #include "UVantleFormUtils.h"
@@ -134,9 +139,25 @@ class TBusyCursor {
   ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-// Lets the window paint and run its timers, but takes no user input.
-void KeepPainting() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+// True when the list holds a feed. The list is disabled while a feed loads, so only its
+// content tells; an empty group is one row with empty cells.
+bool HoldsFeed(const TGridControl& grid) {
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    if (!grid.Cells(0, row).empty() || !grid.Cells(2, row).empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The first row holding the feed `link` titled `title`; -1 when there is none.
+int FeedRow(const TGridControl& grid, const std::string& link, const std::string& title) {
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    if (grid.Cells(0, row) == link && grid.Cells(2, row) == title) {
+      return row;
+    }
+  }
+  return -1;
 }
 
 QToolButton* FlatButton(QWidget* parent, const char* picture, const QString& caption,
@@ -324,23 +345,26 @@ void TfrmControl::CreateMenus() {
 }
 
 void TfrmControl::ConnectEvents() {
-  connect(btnAddGroup, &QToolButton::clicked, this, [this] { btnAddGroupClick(); });
-  connect(btnNewFeed, &QToolButton::clicked, this, [this] { btnNewFeedClick(); });
-  connect(btnEditGroup, &QToolButton::clicked, this, [this] { btnEditGroupClick(); });
-  connect(btnEditFeed, &QToolButton::clicked, this, [this] { btnEditFeedClick(); });
-  connect(btnInfo, &QToolButton::clicked, this, [this] { btnInfoClick(); });
-  connect(btnBack, &QToolButton::clicked, this, [this] { btnBackClick(); });
-  connect(btnForward, &QToolButton::clicked, this, [this] { btnForwardClick(); });
-  connect(GroupBox, &QComboBox::activated, this, [this] { GroupBoxChange(); });
+  const auto command = [this](void (TfrmControl::*handler)()) {
+    return [this, handler] { RunWindowCommand([this, handler] { (this->*handler)(); }); };
+  };
+  connect(btnAddGroup, &QToolButton::clicked, this, command(&TfrmControl::btnAddGroupClick));
+  connect(btnNewFeed, &QToolButton::clicked, this, command(&TfrmControl::btnNewFeedClick));
+  connect(btnEditGroup, &QToolButton::clicked, this, command(&TfrmControl::btnEditGroupClick));
+  connect(btnEditFeed, &QToolButton::clicked, this, command(&TfrmControl::btnEditFeedClick));
+  connect(btnInfo, &QToolButton::clicked, this, command(&TfrmControl::btnInfoClick));
+  connect(btnBack, &QToolButton::clicked, this, command(&TfrmControl::btnBackClick));
+  connect(btnForward, &QToolButton::clicked, this, command(&TfrmControl::btnForwardClick));
+  connect(GroupBox, &QComboBox::activated, this, command(&TfrmControl::GroupBoxChange));
   connect(GroupBox, &QComboBox::customContextMenuRequested, this,
           [this](const QPoint& at) { GRoupPop->popup(GroupBox->mapToGlobal(at)); });
-  connect(comboViewStyle, &QComboBox::activated, this, [this] { comboViewStyleChange(); });
-  connect(NewGroup1, &QAction::triggered, this, [this] { btnAddGroupClick(); });
-  connect(EditGroup1, &QAction::triggered, this, [this] { btnEditGroupClick(); });
-  connect(DeleteFroup1, &QAction::triggered, this, [this] { btnDeletegroupClick(); });
-  connect(NewFeed1, &QAction::triggered, this, [this] { btnNewFeedClick(); });
-  connect(EditFeed1, &QAction::triggered, this, [this] { btnEditFeedClick(); });
-  connect(DeleteFeed1, &QAction::triggered, this, [this] { btnDeleteClick(); });
+  connect(comboViewStyle, &QComboBox::activated, this, command(&TfrmControl::comboViewStyleChange));
+  connect(NewGroup1, &QAction::triggered, this, command(&TfrmControl::btnAddGroupClick));
+  connect(EditGroup1, &QAction::triggered, this, command(&TfrmControl::btnEditGroupClick));
+  connect(DeleteFroup1, &QAction::triggered, this, command(&TfrmControl::btnDeletegroupClick));
+  connect(NewFeed1, &QAction::triggered, this, command(&TfrmControl::btnNewFeedClick));
+  connect(EditFeed1, &QAction::triggered, this, command(&TfrmControl::btnEditFeedClick));
+  connect(DeleteFeed1, &QAction::triggered, this, command(&TfrmControl::btnDeleteClick));
 
   FeedGrid->OnGetDisplText = [this](int col, int row, QString& value) {
     FeedGridGetDisplText(col, row, value);
@@ -352,20 +376,27 @@ void TfrmControl::ConnectEvents() {
                                     Qt::Alignment& vertical) {
     FeedGridGetAlignment(row, col, horizontal, vertical);
   };
-  FeedGrid->OnClickCell = [this](int row, int col) { FeedGridClickCell(row, col); };
-  FeedGrid->OnDblClickCell = [this](int row, int col) { FeedGridDblClickCell(row, col); };
-
-  WebBrowser->OnProgressChange = [this](int progress, int progressMax) {
-    WebBrowserProgressChange(progress, progressMax);
+  FeedGrid->OnClickCell = [this](int row, int col) {
+    RunWindowCommand([this, row, col] { FeedGridClickCell(row, col); });
   };
-  WebBrowser->OnDownloadBegin = [this] { WebBrowserDownloadBegin(); };
-  WebBrowser->OnDownloadComplete = [this] { WebBrowserDownloadComplete(); };
+  FeedGrid->OnDblClickCell = [this](int row, int col) {
+    RunWindowCommand([this, row, col] { FeedGridDblClickCell(row, col); });
+  };
+
+  // The browser's events only show its state; they need not wait for a feed load.
+  WebBrowser->OnProgressChange = [this](int progress, int progressMax) {
+    RunReported([&] { WebBrowserProgressChange(progress, progressMax); });
+  };
+  WebBrowser->OnDownloadBegin = [this] { RunReported([this] { WebBrowserDownloadBegin(); }); };
+  WebBrowser->OnDownloadComplete = [this] {
+    RunReported([this] { WebBrowserDownloadComplete(); });
+  };
 
   // The dialog opens once the drop has finished, so the dragging program is not kept
   // waiting for the end of the drag while the dialog is open.
-  URLDropTarget->OnDropURL = [this] {
-    QMetaObject::invokeMethod(
-        this, [this] { URLDropTargetDropURL(); }, Qt::QueuedConnection);
+  URLDropTarget->OnDropURL = [this, command] {
+    QMetaObject::invokeMethod(this, command(&TfrmControl::URLDropTargetDropURL),
+                              Qt::QueuedConnection);
   };
 
   for (QWidget* button : {static_cast<QWidget*>(btnAddGroup), static_cast<QWidget*>(btnNewFeed),
@@ -412,7 +443,7 @@ void TfrmControl::resizeEvent(QResizeEvent* event) {
 
 bool TfrmControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched == GroupBox && event->type() == QEvent::MouseButtonDblClick) {
-    GroupBoxDblClick();
+    RunWindowCommand([this] { GroupBoxDblClick(); });
     return true;
   }
   if (watched == WebBrowser->ViewWidget()) {
@@ -433,10 +464,10 @@ bool TfrmControl::FilterBrowserDrag(QEvent& event) {
     return false;
   }
   // Drags that start inside this program end in a beep on the browser; links dragged from
-  // other programs are the browser's own business.
+  // other programs are dropped on the window, never followed by the browser.
   auto& drag = static_cast<QDropEvent&>(event);
   if (drag.source() == nullptr) {
-    return false;
+    return URLDropTarget->HandleDragEvent(event);
   }
   drag.acceptProposedAction();
   if (type == QEvent::Drop) {
@@ -445,13 +476,27 @@ bool TfrmControl::FilterBrowserDrag(QEvent& event) {
   return true;
 }
 
+void TfrmControl::RunWindowCommand(const std::function<void()>& run) {
+  // A window that is closing runs no more commands, also none that waited for a load.
+  RunCommand(this, [this, run] {
+    if (!FDestroyed && !FCloseWhenLoaded) {
+      run();
+    }
+  });
+}
+
 void TfrmControl::closeEvent(QCloseEvent* event) {
-  if (FLoading) {
-    // The load in progress finishes first; the window closes right after it.
-    FCloseWhenLoaded = true;
+  if (FeedLoadRunning()) {
+    // The load is aborted, and the window closes as soon as it has ended.
+    if (!FCloseWhenLoaded) {
+      FCloseWhenLoaded = true;
+      AbortFeedLoad();
+      WhenNoFeedLoads(this, [this] { close(); });
+    }
     event->ignore();
     return;
   }
+  FCloseWhenLoaded = false;
   if (!FDestroyed) {
     FDestroyed = true;
     RunReported([this] { FormDestroy(); });
@@ -462,16 +507,18 @@ void TfrmControl::closeEvent(QCloseEvent* event) {
 void TfrmControl::FormCreate() {
   InitPaths();
   FFeedReader = std::make_unique<TSimpleRSS>();
-  FFeedReader->OnProgress = [](uint64_t, uint64_t) { KeepPainting(); };
   InitContent();
   ResetView();
 }
 
 void TfrmControl::FormDestroy() {
-  if (FeedGrid->isEnabled()) {
+  if (HoldsFeed(*FeedGrid)) {
     SaveGroup();
   }
-  SaveSettings();
+  // Settings that were never read would be defaults written over the user's own.
+  if (FSettingsRead) {
+    SaveSettings();
+  }
   FFeedReader.reset();
 }
 
@@ -492,12 +539,22 @@ void TfrmControl::InitContent() {
     GroupBox->setCurrentIndex(0);
     FCurrentGroup = GroupBox->currentText().toStdString();
   }
-  LoadGroup();
-  SortFeeds();
-  SetRowHeights();
+  // A first group that cannot be read is reported once the view styles and the settings
+  // are in place, so that pages still render and shutdown writes the settings it read.
+  std::exception_ptr groupError;
+  try {
+    LoadGroup();
+    SortFeeds();
+    SetRowHeights();
+  } catch (...) {
+    groupError = std::current_exception();
+  }
   FillViewStyles();
   LoadSettings();
   HideTabs(*BasePageControl);
+  if (groupError) {
+    std::rethrow_exception(groupError);
+  }
 }
 
 void TfrmControl::ResetView() {
@@ -555,6 +612,7 @@ void TfrmControl::LoadSettings() {
     // Integer division cuts toward zero: a window 3 pixels wider than the screen is at -1.
     move((area.width() - width()) / 2, (area.height() - height()) / 2);
   }
+  FSettingsRead = true;
 }
 
 void TfrmControl::SaveSettings() {
@@ -613,6 +671,7 @@ void TfrmControl::LoadGroup() {
   // feeds under its name.
   SetupFeedList();
   FListUnloaded = false;
+  FDamagedFile.clear();
   if (!QFileInfo::exists(Q(path))) {
     return;
   }
@@ -625,10 +684,25 @@ void TfrmControl::LoadGroup() {
 }
 
 void TfrmControl::ForgetUnreadableGroup() {
-  // What was read is no copy of any group: the list is emptied and nothing is written from
-  // it, so the file stays as it is until the user adds a feed to the group.
+  // The rows read before the error that hold a link stay; the others are the empty rows the
+  // row count at the head of the file made. The list is no faithful copy of the group:
+  // nothing is written from it until a feed is added, and then only under this group's
+  // name, after the damaged file has been kept beside it.
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (int row = 0; row < FeedGrid->RowCount(); ++row) {
+    if (!FeedGrid->Cells(0, row).empty()) {
+      kept.emplace_back(FeedGrid->Cells(0, row), FeedGrid->Cells(2, row));
+    }
+  }
   SetupFeedList();
+  FeedGrid->SetRowCount(std::max<int>(1, static_cast<int>(kept.size())));
+  for (int row = 0; row < static_cast<int>(kept.size()); ++row) {
+    FeedGrid->SetCells(0, row, std::move(kept[static_cast<size_t>(row)].first));
+    FeedGrid->SetCells(2, row, std::move(kept[static_cast<size_t>(row)].second));
+  }
+  SetRowHeights();
   FCurrentGroup = GroupBox->currentText().toStdString();
+  FDamagedFile = GroupPath(FCurrentGroup);
   FCurrentLink.clear();
   FCurrentTitle.clear();
   FListUnloaded = true;
@@ -644,9 +718,15 @@ void TfrmControl::CheckGroupReadable(const std::string& group) const {
 }
 
 void TfrmControl::SaveGroup() {
-  if (!FListUnloaded) {
-    WriteGroupFile(GroupPath(FCurrentGroup), FeedGrid->SaveToBytes());
+  if (FListUnloaded) {
+    return;
   }
+  const std::string path = GroupPath(FCurrentGroup);
+  if (path == FDamagedFile) {
+    KeepDamagedGroupFile(path);
+    FDamagedFile.clear();
+  }
+  WriteGroupFile(path, FeedGrid->SaveToBytes());
 }
 
 void TfrmControl::CreateGroup(const std::string& name) {
@@ -709,20 +789,8 @@ void TfrmControl::FeedGridGetDisplText(int col, int row, QString& value) {
   if (col != 2) {
     return;
   }
-  QString text = Q(FeedGrid->Cells(2, row));
-  const int columnWidth = FeedGrid->ColWidths(2);
-  bool shortened = false;
-  // Only a text strictly narrower than the column is painted whole; the loop ends at the
-  // empty text for a column too narrow for anything.
-  while (!text.isEmpty() && FeedGrid->TextWidth(text) >= columnWidth) {
-    text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
-    shortened = true;
-  }
-  if (shortened) {
-    value = text.size() < 3 ? QStringLiteral("..") : text.left(text.size() - 3) + "..";
-  } else {
-    value = text;
-  }
+  value = ShortenedTitle(Q(FeedGrid->Cells(2, row)), FeedGrid->ColWidths(2),
+                         [this](const QString& text) { return FeedGrid->TextWidth(text); });
 }
 
 void TfrmControl::FeedGridGetCellColor(int row, int, QBrush& brush, QFont&) {
@@ -752,28 +820,22 @@ void TfrmControl::FeedGridDblClickCell(int, int) {
 }
 
 void TfrmControl::ShowFeed(const std::string& link) {
+  // The load runs an event loop of its own, which paints the loading page first.
   BasePageControl->SetActivePage(LoadingTab);
-  KeepPainting();
   FeedGrid->setEnabled(false);
-  // However the load ends, the list takes clicks again, the cursor is back, and a close
-  // that came during the load goes ahead.
+  // However the load ends, the list takes clicks again and the cursor is back.
   struct TLoadEnd {
     TfrmControl& Window;
-    ~TLoadEnd() {
-      Window.FeedGrid->setEnabled(true);
-      Window.FLoading = false;
-      if (Window.FCloseWhenLoaded) {
-        QMetaObject::invokeMethod(&Window, &QWidget::close, Qt::QueuedConnection);
-      }
-    }
+    ~TLoadEnd() { Window.FeedGrid->setEnabled(true); }
   } loadEnd{*this};
-  FLoading = true;
   const TBusyCursor busy;
   if (TryLoadFeed(link)) {
     RenderFeed();
     FCurrentLink = link;
     FSelectedRow = FeedGrid->Row();
     btnBack->setEnabled(true);
+    // The link box names the new feed at once, not only once its pictures have arrived.
+    edLink->setText(Q(FCurrentLink));
   } else {
     BasePageControl->SetActivePage(ErrorTab);
   }
@@ -781,7 +843,7 @@ void TfrmControl::ShowFeed(const std::string& link) {
 
 bool TfrmControl::TryLoadFeed(const std::string& link) {
   try {
-    FFeedReader->LoadFromLink(link);
+    LoadFeedAside(*FFeedReader, link);
     return true;
   } catch (const std::exception& error) {
     // The error page shows no reason; its text and picture tell it on hovering.
@@ -798,7 +860,15 @@ void TfrmControl::RenderFeed() {
 }
 
 void TfrmControl::comboViewStyleChange() {
-  RenderFeed();
+  // A large page takes a while to build and to load: the busy cursor shows from now until
+  // the browser has loaded the new page's document.
+  SetBrowserBusy(true);
+  try {
+    RenderFeed();
+  } catch (...) {
+    SetBrowserBusy(false);
+    throw;
+  }
 }
 
 void TfrmControl::btnBackClick() {
@@ -859,9 +929,24 @@ void TfrmControl::WebBrowserDragDrop() {
 }
 
 void TfrmControl::GroupBoxChange() {
-  if (FeedGrid->isEnabled()) {
-    SaveGroup();
+  // Only another entry is a switch; the current one picked again changes nothing.
+  if (!FCurrentGroup.empty() && GroupBox->currentText().toStdString() == FCurrentGroup) {
+    return;
   }
+  if (HoldsFeed(*FeedGrid)) {
+    try {
+      SaveGroup();
+    } catch (...) {
+      // The list still holds the group being left: the box shows it, and Rename and
+      // Delete act on it.
+      GroupBox->setCurrentIndex(GroupBox->findText(Q(FCurrentGroup)));
+      throw;
+    }
+  }
+  ShowSelectedGroup();
+}
+
+void TfrmControl::ShowSelectedGroup() {
   LoadGroup();
   ResetView();
   FCurrentGroup = GroupBox->currentText().toStdString();
@@ -923,6 +1008,7 @@ void TfrmControl::RenameGroup(int index, const std::string& name) {
   // loses nothing. A list that failed to load is no copy of the group: its file moves.
   if (FListUnloaded) {
     MoveGroupFile(oldPath, newPath);
+    FDamagedFile = newPath;
   } else {
     WriteGroupFile(newPath, FeedGrid->SaveToBytes());
     if (!IsSameFile(oldPath, newPath)) {
@@ -989,21 +1075,27 @@ void TfrmControl::AddFeed(const std::string& link) {
 
 void TfrmControl::AddFeedRow(const std::string& link, const std::string& title) {
   int row = 0;
-  if (FeedGrid->isEnabled()) {
+  if (HoldsFeed(*FeedGrid)) {
     FeedGrid->AddRow();
     row = FeedGrid->RowCount() - 1;
   }
   FeedGrid->SetCells(0, row, link);
   FeedGrid->SetCells(2, row, title);
   FeedGrid->FocusCell(2, row);
-  FeedGridClickCell(row, 2);
   SetRowHeights();
   SortFeeds();
   FeedGrid->RepaintAll();
   FeedGrid->setEnabled(true);
-  // The list now holds what the user chose to keep, and may be written again.
+  // The list now holds what the user chose to keep, and may be written again. It is saved
+  // before the feed is shown, so a page that cannot be rendered loses no feed.
   FListUnloaded = false;
   SaveGroup();
+  const int shown = FeedRow(*FeedGrid, link, title);
+  FeedGrid->FocusCell(2, shown);
+  FeedGridClickCell(shown, 2);
+  // As after a sort, the first row with the new feed's title is the one selected.
+  SortFeeds();
+  FeedGrid->RepaintAll();
 }
 
 void TfrmControl::FocusSelectedRow() {
@@ -1034,7 +1126,8 @@ void TfrmControl::btnEditFeedClick() {
     dialog.comboGroups->addItem(GroupBox->itemText(i));
   }
   dialog.comboGroups->setCurrentIndex(GroupBox->currentIndex());
-  dialog.SetEditMode(Q(FeedGrid->Cells(0, FSelectedRow)), Q(FCurrentTitle));
+  const std::string editedLink = FeedGrid->Cells(0, FSelectedRow);
+  dialog.SetEditMode(Q(editedLink), Q(FCurrentTitle));
   const int result = dialog.exec();
   if (result == QDialog::Accepted) {
     const std::string title = dialog.FeedTitle().toStdString();
@@ -1047,8 +1140,10 @@ void TfrmControl::btnEditFeedClick() {
     }
     const QString target = dialog.comboGroups->currentText();
     if (target != Q(FCurrentGroup)) {
-      const int row = FeedGrid->Row();
-      const std::string link = FeedGrid->Cells(0, row);
+      // The feed edited, found by its link and title: after a sort the cursor may be on
+      // another feed that has the same title.
+      const int row = FeedRow(*FeedGrid, editedLink, FCurrentTitle);
+      const std::string link = editedLink;
       const std::string keptTitle = FCurrentTitle;
       // A target that cannot be read would lose the feed on the way: stop before moving.
       CheckGroupReadable(target.toStdString());
@@ -1069,7 +1164,7 @@ void TfrmControl::btnEditFeedClick() {
 }
 
 void TfrmControl::btnDeleteClick() {
-  if (!FeedGrid->isEnabled()) {
+  if (!HoldsFeed(*FeedGrid)) {
     return;
   }
   FocusSelectedRow();

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -73,10 +74,12 @@ class TfrmControl : public QWidget {
 
   // Rebuilds GroupBox from the group files of the data directory.
   void FillGroupList();
-  // Reads the file of the group selected in GroupBox into the list; a read error empties
-  // the list, makes that group current and writes nothing from it until a feed is added.
+  // Reads the file of the group selected in GroupBox into the list; a read error keeps the
+  // rows read that hold a link, makes that group current and writes nothing from it until a
+  // feed is added.
   void LoadGroup();
-  // Writes the list to CurrentGroup's file, atomically; skipped while ListIsUnloaded.
+  // Writes the list to CurrentGroup's file, atomically; skipped while ListIsUnloaded. The
+  // first write over a file that failed to load keeps it as "<group>.dat.damaged" first.
   void SaveGroup();
   // Writes the group being left, then adds `name`, selects it and writes it empty.
   void CreateGroup(const std::string& name);
@@ -126,6 +129,9 @@ class TfrmControl : public QWidget {
 
   // Writes the group being left when it has feeds and loads the group selected.
   void GroupBoxChange();
+  // Loads the group selected in GroupBox and makes it current, writing nothing: for when the
+  // group files changed on disk.
+  void ShowSelectedGroup();
   // New Group: asks a name, strips it and creates the group unless one has it already.
   void btnAddGroupClick();
   // Edit Group: renames the current group (new file first) or deletes it.
@@ -203,6 +209,7 @@ class TfrmControl : public QWidget {
   void ConnectEvents();
   void LayOutControls();
   bool FilterBrowserDrag(QEvent& event);
+  void RunWindowCommand(const std::function<void()>& run);
 
   int AddGroupEntry(const QString& name);
   bool HasGroupIgnoringCase(const QString& name) const;
@@ -225,7 +232,8 @@ class TfrmControl : public QWidget {
 
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
-  bool FLoading = false;
+  std::string FDamagedFile;
+  bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;
   bool FBrowserBusy = false;

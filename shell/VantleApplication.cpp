@@ -13,7 +13,11 @@ bool TVantleApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    ShowError(error);
+    if (OnUnguardedError) {
+      OnUnguardedError(error);
+    } else {
+      ShowError(error);
+    }
     return false;
   }
 }

@@ -7,8 +7,8 @@
 
 namespace vantle {
 
-// The application object. Qt lets no exception cross its event loop, so every error a
-// command raises is caught here and shown, and the window goes on running.
+// The application object. Commands catch their own errors (CommandGuard); one that still
+// reaches the event loop is caught here and shown, and the window goes on running.
 class TVantleApplication : public QApplication {
   Q_OBJECT
 
@@ -18,6 +18,10 @@ class TVantleApplication : public QApplication {
 
   // Delivers the event; an error raised while handling it is shown by ShowError.
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // Called instead of ShowError for an error that no command guard caught; tests make such
+  // an error fail the test.
+  std::function<void(const std::exception&)> OnUnguardedError;
 };
 
 // Shows the error's text in a modal message box titled with the application's name.

@@ -60,7 +60,9 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   // The browser windows opened for "_blank" links that are still open.
   QList<QWidget*> PopupWindows() const;
 
-  // Browser events, mapped from the view's load signals.
+  // Browser events, mapped from the view's load signals. OnDownloadComplete comes once per
+  // load, as soon as the page's own document has loaded (its pictures may still be coming),
+  // or when the load ends, whichever is first.
   std::function<void(int progress, int progressMax)> OnProgressChange;
   std::function<void()> OnDownloadBegin;
   std::function<void()> OnDownloadComplete;

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -100,6 +101,13 @@ class TGuardedPage : public QWebEnginePage {
   std::function<void(const QUrl&)> FRefused;
 };
 
+// How often a load asks whether the page's own document has loaded.
+constexpr int DocumentPollMs = 100;
+
+constexpr char MarkShownDocument[] = "window.vantleShownBefore = true;";
+constexpr char DocumentLoadedQuery[] =
+    "window.vantleShownBefore !== true && document.readyState !== 'loading'";
+
 void Harden(QWebEngineSettings& settings) {
   settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
   // Scripts of web pages may not open windows by themselves; "_blank" links still do.
@@ -142,21 +150,16 @@ class TWebEngineBrowser : public IBrowserEngine {
     FProfile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     FProfile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     FView = NewView(host);
-    QObject::connect(FView, &QWebEngineView::loadStarted, FView, [this] {
-      if (FEvents.DownloadBegin) {
-        FEvents.DownloadBegin();
-      }
-    });
+    FDocumentPoll = new QTimer(FView);
+    FDocumentPoll->setInterval(DocumentPollMs);
+    QObject::connect(FDocumentPoll, &QTimer::timeout, FView, [this] { AskDocumentLoaded(); });
+    QObject::connect(FView, &QWebEngineView::loadStarted, FView, [this] { StartLoad(); });
     QObject::connect(FView, &QWebEngineView::loadProgress, FView, [this](int progress) {
       if (FEvents.ProgressChange) {
         FEvents.ProgressChange(progress);
       }
     });
-    QObject::connect(FView, &QWebEngineView::loadFinished, FView, [this](bool) {
-      if (FEvents.DownloadComplete) {
-        FEvents.DownloadComplete();
-      }
-    });
+    QObject::connect(FView, &QWebEngineView::loadFinished, FView, [this] { CompleteLoad(); });
   }
 
   TWebEngineBrowser(const TWebEngineBrowser&) = delete;
@@ -208,6 +211,39 @@ class TWebEngineBrowser : public IBrowserEngine {
   }
 
  private:
+  void StartLoad() {
+    FLoadComplete = false;
+    // The document still shown is marked, so that only the new one can answer the poll; a
+    // mark that lands on the new document only delays the answer until the load ends.
+    FView->page()->runJavaScript(QLatin1String(MarkShownDocument),
+                                 QWebEngineScript::ApplicationWorld);
+    FDocumentPoll->start();
+    if (FEvents.DownloadBegin) {
+      FEvents.DownloadBegin();
+    }
+  }
+
+  void AskDocumentLoaded() {
+    FView->page()->runJavaScript(
+        QLatin1String(DocumentLoadedQuery), QWebEngineScript::ApplicationWorld,
+        [this, view = QPointer<QWebEngineView>(FView)](const QVariant& loaded) {
+          if (view != nullptr && loaded.toBool()) {
+            CompleteLoad();
+          }
+        });
+  }
+
+  void CompleteLoad() {
+    FDocumentPoll->stop();
+    if (FLoadComplete) {
+      return;
+    }
+    FLoadComplete = true;
+    if (FEvents.DownloadComplete) {
+      FEvents.DownloadComplete();
+    }
+  }
+
   TBrowserView* NewView(QWidget* parent) {
     return new TBrowserView(
         FProfile, [this](const QUrl& url) { Refused(url); }, [this] { return OpenPopupWindow(); },
@@ -242,6 +278,8 @@ class TWebEngineBrowser : public IBrowserEngine {
   QWebEngineProfile* FProfile;
   TBrowserView* FView;
   QList<QPointer<QWidget>> FPopups;
+  QTimer* FDocumentPoll;
+  bool FLoadComplete = true;
 };
 
 }  // namespace

@@ -234,6 +234,33 @@ TEST_F(FetchFromServer, TimesOutOnASlowServer) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
+TEST_F(FetchFromServer, EndsASilentTransferSoonAfterItIsAborted) {
+  std::atomic<bool> abort{false};
+  TFetchOptions options;
+  options.Aborted = [&abort] { return abort.load(); };
+  std::thread aborter([&abort] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    abort = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error = FetchError(Url("/slow"), options);
+  const auto took = std::chrono::steady_clock::now() - start;
+  aborter.join();
+  EXPECT_EQ(error, Url("/slow") + ": aborted");
+  // The server stays silent for 5 s; libcurl alone would notice only a second later.
+  EXPECT_LT(took, std::chrono::milliseconds(900));
+}
+
+TEST_F(FetchFromServer, RunsATransferWhoseAbortIsNeverAskedForToItsEnd) {
+  TFetchOptions options;
+  options.Aborted = [] { return false; };
+  EXPECT_EQ(FetchAll(Url("/streamed"), options).Body.size(), 64u * 16 * 1024);
+  EXPECT_EQ(FetchError(Url("/missing"), options), Url("/missing") + ": HTTP status 404");
+  options.TimeoutSeconds = 1;
+  const std::string error = FetchError(Url("/slow"), options);
+  EXPECT_EQ(error.rfind(Url("/slow") + ": timed out", 0), 0u) << error;
+}
+
 TEST_F(FetchFromServer, AbortsADocumentBeyondTheSizeCap) {
   TFetchOptions options;
   options.MaxDocumentSize = 100000;

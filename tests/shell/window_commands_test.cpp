@@ -625,6 +625,120 @@ TEST_F(WindowCommands, AddingAFeedToAGroupThatFailedToLoadWritesIt) {
   EXPECT_EQ(FeedsOnDisk("Broken"), (std::vector<TFeedRow>{{link, "Feed A"}}));
 }
 
+TEST_F(WindowCommands, AddingAFeedToAPartlyReadGroupKeepsItsRowsAndTheDamagedFile) {
+  const std::string damaged = groupfile::PropsRecord(3, 176, 1) +
+                              groupfile::CellRecord(0, 0, "kept-link") +
+                              groupfile::CellRecord(2, 0, "Kept") + "TPF0 and then garbage";
+  WriteData("Broken.dat", damaged);
+  TModalScript script;
+  script.Then(Box(QMessageBox::Ok));
+  TfrmControl& window = Start();
+  EXPECT_EQ(FeedsInList(), (std::vector<TFeedRow>{{"kept-link", "Kept"}}));
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+  EXPECT_EQ(window.FeedGrid->RowCount(), 1) << "rows without a link are dropped";
+  const std::string link = WriteFeed("a.xml", "Feed A");
+  script.Then(AddFeedDialog(link));
+  window.btnNewFeedClick();
+  EXPECT_EQ(FeedsOnDisk("Broken"),
+            (std::vector<TFeedRow>{{link, "Feed A"}, {"kept-link", "Kept"}}));
+  EXPECT_EQ(ReadData("Broken.dat.damaged"), damaged);
+  EXPECT_EQ(Groups(), QStringList{"Broken"});
+}
+
+TEST_F(WindowCommands, AfterAFailedSwitchRenameActsOnTheGroupTheListHolds) {
+  WriteData("Alpha.dat", groupfile::Group({{"a-link", "A"}}));
+  const std::string beta = groupfile::Group({{"b-link", "B"}});
+  WriteData("Beta.dat", beta);
+  TfrmControl& window = Start();
+  // The group being left cannot be written.
+  ASSERT_TRUE(QFile::remove(DataPath("Alpha.dat")));
+  ASSERT_TRUE(QDir().mkpath(DataPath("Alpha.dat/inside")));
+  TModalScript script;
+  script.Then(Box(QMessageBox::Ok));
+  test::RunCommand([&] { Switch("Beta"); });
+  EXPECT_EQ(window.GroupBox->currentText(), "Alpha");
+  EXPECT_EQ(window.CurrentGroup(), "Alpha");
+  script.Then(GroupDialog("Gamma"));
+  window.btnEditGroupClick();
+  EXPECT_EQ(FeedsOnDisk("Gamma"), (std::vector<TFeedRow>{{"a-link", "A"}}));
+  EXPECT_EQ(ReadData("Beta.dat"), beta);
+  ASSERT_TRUE(QDir(DataPath("Alpha.dat")).removeRecursively());
+}
+
+TEST_F(WindowCommands, RetitlingAFeedToAnothersTitleAndMovingItMovesTheFeedEdited) {
+  WriteData("Home.dat", groupfile::Group({{"a-link", "Alpha"}, {"b-link", "Beta"}}));
+  WriteData("Away.dat", groupfile::Group({}));
+  TfrmControl& window = Start();
+  window.GroupBox->setCurrentIndex(window.GroupBox->findText("Home"));
+  window.GroupBoxChange();
+  window.FeedGridClickCell(1, 2);
+  TModalScript script;
+  script.Then(EditFeedDialog("Alpha", "Away"));
+  window.btnEditFeedClick();
+  EXPECT_EQ(FeedsOnDisk("Home"), (std::vector<TFeedRow>{{"a-link", "Alpha"}}));
+  EXPECT_EQ(FeedsOnDisk("Away"), (std::vector<TFeedRow>{{"b-link", "Alpha"}}));
+}
+
+TEST_F(WindowCommands, PickingTheCurrentGroupAgainChangesNothing) {
+  const std::string link = WriteFeed("a.xml", "Feed A");
+  const std::string news = groupfile::Group({{link, "A"}}, 176, 5);
+  WriteData("News.dat", news);
+  WriteData("Other.dat", groupfile::Group({}));
+  TfrmControl& window = Start();
+  window.FeedGridClickCell(0, 2);
+  ASSERT_EQ(window.CurrentLink(), link);
+  emit window.GroupBox->activated(window.GroupBox->currentIndex());
+  EXPECT_EQ(window.CurrentLink(), link);
+  EXPECT_EQ(window.SelectedRow(), 0);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(ReadData("News.dat"), news) << "nothing was saved";
+}
+
+// The page of the new feed cannot be written: the feed is in its group's file all the same.
+struct TRenderFailure {
+  const char* Case;
+  bool Move;  // moved by Edit Feed; otherwise added by New Feed
+};
+
+void PrintTo(const TRenderFailure& failure, std::ostream* out) {
+  *out << failure.Case;
+}
+
+class WindowCommandsRenderFailure : public WindowCommands,
+                                    public ::testing::WithParamInterface<TRenderFailure> {};
+
+TEST_P(WindowCommandsRenderFailure, SavesTheGroupsBeforeTheFeedIsShown) {
+  const std::string a = WriteFeed("a.xml", "Feed A");
+  const std::string z = WriteFeed("z.xml", "Feed Z");
+  WriteData("Home.dat", groupfile::Group({{z, "Zed"}}));
+  WriteData("Away.dat", groupfile::Group({{"m-link", "Mid"}}));
+  TfrmControl& window = Start();
+  window.GroupBox->setCurrentIndex(window.GroupBox->findText("Home"));
+  window.GroupBoxChange();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PagePath()) + "/inside"));
+  QString error;
+  TModalScript script;
+  if (GetParam().Move) {
+    script.Then(Box(QMessageBox::Ok))
+        .Then(EditFeedDialog("Zed", "Away"))
+        .Then(Box(QMessageBox::Ok, &error));
+    test::RunCommand([&] { window.FeedGridClickCell(0, 2); });
+    test::RunCommand([&] { window.btnEditFeedClick(); });
+    EXPECT_EQ(FeedsOnDisk("Home"), std::vector<TFeedRow>{});
+    EXPECT_EQ(FeedsOnDisk("Away"), (std::vector<TFeedRow>{{"m-link", "Mid"}, {z, "Zed"}}));
+  } else {
+    script.Then(AddFeedDialog(a)).Then(Box(QMessageBox::Ok, &error));
+    test::RunCommand([&] { window.btnNewFeedClick(); });
+    EXPECT_EQ(FeedsOnDisk("Home"), (std::vector<TFeedRow>{{a, "Feed A"}, {z, "Zed"}}));
+    EXPECT_EQ(FeedsInList(), (std::vector<TFeedRow>{{a, "Feed A"}, {z, "Zed"}}));
+  }
+  EXPECT_FALSE(error.isEmpty()) << "the page could not be written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, WindowCommandsRenderFailure,
+                         ::testing::Values(TRenderFailure{"Adding", false},
+                                           TRenderFailure{"Moving", true}));
+
 }  // namespace
 }  // namespace vantle
 

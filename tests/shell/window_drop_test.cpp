@@ -5,11 +5,14 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QUrl>
+#include <QWebEngineView>
 
 #include "UfrmAddFeed.h"
 #include "UfrmVantleInfo.h"
+#include "WebBrowser.h"
 #include "window_fixture.h"
 
 namespace vantle {
@@ -156,6 +159,32 @@ TEST_F(WindowDrop, ADroppedFeedTestedAndAcceptedJoinsTheCurrentGroup) {
   ASSERT_TRUE(WaitFor([&] { return script.Done() && window.FeedGrid->isEnabled(); }));
   EXPECT_EQ(FeedsOnDisk("My WebFeeds"), (std::vector<TFeedRow>{{link, "Dropped Feed"}}));
   EXPECT_EQ(window.CurrentLink(), link);
+}
+
+TEST_F(WindowDrop, ALinkDroppedOnTheFeedPageOpensNewFeedAndTheBrowserStaysOnThePage) {
+  const std::string feed = WriteFeed("shown.xml", "Shown");
+  WriteData("News.dat", groupfile::Group({{feed, "Shown"}}));
+  TfrmControl& window = Start();
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  window.FeedGridClickCell(0, 2);
+  ASSERT_TRUE(WaitFor([&] { return loads.count() >= 1; }, 30000));
+  const QUrl page = window.WebBrowser->View()->url();
+  QString link;
+  TModalScript script;
+  script.Then(NoteLinkAndCancel(link));
+  QMimeData data;
+  data.setText(QStringLiteral("https://example.org/dropped.xml"));
+  QWidget* view = window.WebBrowser->View();
+  const QPointF middle = QRectF(view->rect()).center();
+  QDragEnterEvent enter(middle.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &enter);
+  QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &drop);
+  ASSERT_TRUE(WaitFor([&] { return script.Done(); }, 5000));
+  EXPECT_EQ(link, "https://example.org/dropped.xml");
+  QTest::qWait(200);
+  EXPECT_EQ(window.WebBrowser->View()->url(), page);
+  EXPECT_EQ(loads.count(), 1);
 }
 
 TEST_F(WindowDrop, TheInformationWindowOpensLockedAndCentredOnTheReader) {

@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "CommandGuard.h"
 #include "Exception.h"
 #include "GridControl.h"
 #include "PageControlEx.h"
@@ -49,6 +50,10 @@ inline int RunWindowTests(int argc, char** argv) {
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   TVantleApplication application(argc, argv);
+  // Every command catches its own errors; one that reaches the event loop is a fault.
+  application.OnUnguardedError = [](const std::exception& error) {
+    ADD_FAILURE() << "an error passed through the event loop: " << error.what();
+  };
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
@@ -191,8 +196,9 @@ inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 1
   return true;
 }
 
-// Runs `command` from the event loop, as a click would, so that an error it raises takes the
-// window's own way to the user; returns once it has ended (at most after 30 seconds).
+// Runs `command` from the event loop through the command guard, as a click would, so that
+// an error it raises takes the window's own way to the user; returns once it has ended (at
+// most after 30 seconds).
 inline void RunCommand(std::function<void()> command) {
   auto ended = std::make_shared<bool>(false);
   QMetaObject::invokeMethod(
@@ -202,7 +208,7 @@ inline void RunCommand(std::function<void()> command) {
           bool& Ended;
           ~TEnd() { Ended = true; }
         } end{*ended};
-        command();
+        vantle::RunCommand(qApp, command);
       },
       Qt::QueuedConnection);
   EXPECT_TRUE(WaitFor([ended] { return *ended; }, 30000)) << "the command did not end";

@@ -1,5 +1,3 @@
-#include <httplib.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,52 +12,17 @@
 #include "SimpleRSS.h"
 #include "UFeedViews.h"
 #include "WebBrowser.h"
+#include "feed_server.h"
 #include "window_fixture.h"
 
 namespace vantle {
 namespace {
 
 using test::Box;
+using test::TFeedServer;
 using test::TModalScript;
 using test::WaitFor;
 namespace groupfile = test::groupfile;
-
-// Serves feeds and pages on the loopback interface for one test.
-class TFeedServer {
- public:
-  TFeedServer() {
-    FPort = FServer.bind_to_any_port("127.0.0.1");
-    FThread = std::thread([this] { FServer.listen_after_bind(); });
-    // Bound already, so early requests wait in the backlog; this only bounds the start.
-    for (int i = 0; i < 500 && !FServer.is_running(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-  TFeedServer(const TFeedServer&) = delete;
-  TFeedServer& operator=(const TFeedServer&) = delete;
-  ~TFeedServer() {
-    FServer.stop();
-    FThread.join();
-  }
-
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(FPort) + path;
-  }
-
-  // Serves `body` at `path`, after `delay` when given.
-  void Serve(const std::string& path, const std::string& type, const std::string& body,
-             std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
-    FServer.Get(path, [body, type, delay](const httplib::Request&, httplib::Response& response) {
-      std::this_thread::sleep_for(delay);
-      response.set_content(body, type);
-    });
-  }
-
- private:
-  httplib::Server FServer;
-  int FPort = 0;
-  std::thread FThread;
-};
 
 class WindowReading : public test::TWindowTest {
  protected:

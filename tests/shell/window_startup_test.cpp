@@ -384,15 +384,18 @@ TEST_F(WindowStartup, SkipsTheSettingsWhenTheGroupCannotBeWrittenAtShutdown) {
   EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(WindowStartup, ReportsAnUnreadableFirstGroupAndStopsStartingThere) {
+TEST_F(WindowStartup, ReportsAnUnreadableFirstGroupAndStillReadsTheSettings) {
   WriteData("Broken.dat", "not a group file");
+  WriteData("Settings.ruv", "[SETTINGS]\r\nviewstyle=1\r\nwd=800\r\nhg=600\r\n");
   QString message;
   TModalScript script;
   script.Then(Box(QMessageBox::Ok, &message));
   TfrmControl& window = Start();
   EXPECT_EQ(message, "Invalid stream format");
-  // The steps after the load did not run.
-  EXPECT_EQ(window.comboViewStyle->count(), 0);
+  // The view styles and the settings are in place all the same.
+  EXPECT_EQ(window.comboViewStyle->count(), 2);
+  EXPECT_EQ(window.comboViewStyle->currentIndex(), 1);
+  EXPECT_EQ(window.width(), 800);
   EXPECT_EQ(window.BasePageControl->ActivePage(), window.HomeTab);
   EXPECT_FALSE(window.BasePageControl->tabBar()->isVisible());
   EXPECT_EQ(window.CurrentGroup(), "Broken");
@@ -400,6 +403,7 @@ TEST_F(WindowStartup, ReportsAnUnreadableFirstGroupAndStopsStartingThere) {
   EXPECT_TRUE(window.ListIsUnloaded());
   Close();
   EXPECT_EQ(ReadData("Broken.dat"), "not a group file");
+  EXPECT_EQ(ReadData("Settings.ruv"), "[SETTINGS]\r\nviewstyle=1\r\nwd=800\r\nhg=600\r\n");
 }
 
 TEST_F(WindowStartup, ShowsACommandsErrorAndKeepsRunning) {

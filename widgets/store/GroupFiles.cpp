@@ -90,6 +90,10 @@ void MoveGroupFile(const std::string& from, const std::string& to) {
   ::unlink(from.c_str());
 }
 
+void KeepDamagedGroupFile(const std::string& path) {
+  WriteGroupFile(path + ".damaged", ReadGroupFile(path));
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
   struct stat first {};
   struct stat second {};

@@ -20,6 +20,10 @@ void WriteFileInPlace(const std::string& path, std::string_view bytes);
 // "Cannot create file "<to>". <reason>" and leaves `from` as it was.
 void MoveGroupFile(const std::string& from, const std::string& to);
 
+// Copies the file at `path` to `path` + ".damaged", replacing an older copy; raises as
+// ReadGroupFile and WriteGroupFile do.
+void KeepDamagedGroupFile(const std::string& path);
+
 // True when `a` and `b` both exist and are one file (as on a file system that ignores case).
 bool IsSameFile(const std::string& a, const std::string& b);
 
