@@ -2,8 +2,11 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -43,9 +46,20 @@ class TGuardedPage : public QWebEnginePage {
     connect(this, &QWebEnginePage::urlChanged, this,
             [this](const QUrl& url) { AllowScriptsFor(url); });
     connect(this, &QWebEnginePage::loadFinished, this, [this] { Settle(); });
+    // Left unanswered, the request loads nothing here. The link is handed on after the
+    // engine's callback has returned, since a message box may have to wait for the user.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) {
+              QMetaObject::invokeMethod(
+                  &FBrowser,
+                  [browser = &FBrowser, url = request.requestedUrl()] {
+                    browser->OpenInDesktopBrowser(url);
+                  },
+                  Qt::QueuedConnection);
+            });
   }
 
-  // The one local file the page may show; empty for a window that shows none.
+  // The one local file the page may show; empty before the first navigation.
   QUrl AllowedFile;
 
  protected:
@@ -91,7 +105,7 @@ class TGuardedPage : public QWebEnginePage {
 
 void Harden(QWebEngineSettings& settings) {
   settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  // Scripts of web pages may not open windows by themselves; "_blank" links still do.
+  // Scripts of web pages may not ask for windows by themselves; "_blank" links still do.
   settings.setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   settings.setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
   // Feed pages show pictures from the web.
@@ -102,28 +116,25 @@ void Harden(QWebEngineSettings& settings) {
 
 }  // namespace
 
-// A view whose "_blank" links open in a browser window of our own.
+// A view of a guarded page. It makes no window of its own: the view's default answer to a
+// request for one is none.
 class TBrowserView : public QWebEngineView {
  public:
   TBrowserView(QWebEngineProfile* profile, TWebBrowser& browser, QWidget* parent)
-      : QWebEngineView(parent), FBrowser(browser) {
+      : QWebEngineView(parent) {
     FPage = new TGuardedPage(profile, browser, this);
     setPage(FPage);
   }
 
   TGuardedPage& GuardedPage() const { return *FPage; }
 
- protected:
-  QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override {
-    return FBrowser.OpenPopupWindow();
-  }
-
  private:
-  TWebBrowser& FBrowser;
   TGuardedPage* FPage;
 };
 
-TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent) {
+TWebBrowser::TWebBrowser(QWidget* parent)
+    : QWidget(parent),
+      OpenExternally([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   // A profile without a storage name is off the record: nothing of the feeds' sites is
   // kept on disk.
   FProfile = new QWebEngineProfile(this);
@@ -155,9 +166,6 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent) {
 
 TWebBrowser::~TWebBrowser() {
   // Pages must go before the profile they were made with.
-  for (const QPointer<QWidget>& popup : FPopups) {
-    delete popup.data();
-  }
   delete FView;
   delete FProfile;
 }
@@ -192,30 +200,20 @@ QString TWebBrowser::LocationURL() const {
   return FView->url().toString();
 }
 
-QList<QWidget*> TWebBrowser::PopupWindows() const {
-  QList<QWidget*> open;
-  for (const QPointer<QWidget>& popup : FPopups) {
-    if (!popup.isNull()) {
-      open.append(popup.data());
-    }
+void TWebBrowser::OpenInDesktopBrowser(const QUrl& url) {
+  if (!IsWebScheme(url.scheme())) {
+    emit navigationRefused(url);
+    return;
   }
-  return open;
-}
-
-QWebEngineView* TWebBrowser::OpenPopupWindow() {
-  auto* window = new QWidget(nullptr, Qt::Window);
-  window->setAttribute(Qt::WA_DeleteOnClose);
-  window->setWindowTitle(windowTitle().isEmpty() ? QStringLiteral("Vantle") : windowTitle());
-  window->resize(size().expandedTo(QSize(640, 480)));
-  auto* view = new TBrowserView(FProfile, *this, window);
-  auto* layout = new QVBoxLayout(window);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view);
-  connect(view, &QWebEngineView::titleChanged, window, &QWidget::setWindowTitle);
-  FPopups.removeAll(nullptr);
-  FPopups.append(window);
-  window->show();
-  return view;
+  if (OpenExternally(url)) {
+    return;
+  }
+  QMessageBox box(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                  tr("No web browser could be started to open this link:\n%1").arg(url.toString()),
+                  QMessageBox::Ok, window());
+  // So that the user can copy the link into a browser by hand.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box.exec();
 }
 
 }  // namespace vantle

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
@@ -24,8 +22,9 @@ class EBrowserError : public Exception {
 
 // The embedded browser on Qt WebEngine. The generated feed page is shown without
 // JavaScript and cannot reach other local files; navigation to any file: URL other than the
-// generated page, or to a scheme other than http, https and mailto, is refused. Links with
-// target "_blank" open in a browser window of our own.
+// generated page, or to a scheme other than http, https and mailto, is refused. A request of
+// a page for a new window (a link with target "_blank") opens an http or https link in the
+// desktop's web browser; other links are refused and no window of our own ever opens.
 class TWebBrowser : public QWidget, public IWebBrowser {
   Q_OBJECT
 
@@ -46,8 +45,14 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   QString LocationURL() const;
   // The view, for tests and for the window's drop handling.
   QWebEngineView* View() const { return FView; }
-  // The browser windows opened for "_blank" links that are still open.
-  QList<QWidget*> PopupWindows() const;
+  // Hands a page's request for a new window to the desktop's web browser: an http or https
+  // link goes to OpenExternally, a message box gives the link when that fails; any other
+  // link is refused.
+  void OpenInDesktopBrowser(const QUrl& url);
+
+  // Opens a link in the desktop's web browser and tells whether it could; the desktop
+  // services unless a test replaces it.
+  std::function<bool(const QUrl& url)> OpenExternally;
 
   // Browser events, mapped from the view's load signals.
   std::function<void(int progress, int progressMax)> OnProgressChange;
@@ -55,16 +60,12 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   std::function<void()> OnDownloadComplete;
 
  signals:
-  // A navigation of this browser or of one of its windows was refused.
+  // A navigation of this browser, or its request for a new window, was refused.
   void navigationRefused(const QUrl& url);
 
  private:
-  friend class TBrowserView;
-  QWebEngineView* OpenPopupWindow();
-
   QWebEngineProfile* FProfile;
   QWebEngineView* FView;
-  QList<QPointer<QWidget>> FPopups;
 };
 
 }  // namespace vantle
