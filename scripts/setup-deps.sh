@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libxml2-dev libxml2-utils libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev zlib1g-dev
-  qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
+  qt6-base-dev qt6-base-private-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
   xvfb xauth x11-utils
   clang-14 libclang-rt-14-dev
 )

@@ -13,6 +13,7 @@
 #include <exception>
 #include <memory>
 
+#include "DialogKeys.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -88,6 +89,7 @@ QWidget* TfrmAddFeed::CreateLinkBand() {
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
   connect(btnTest, &QPushButton::clicked, this, &TfrmAddFeed::btnTestClick);
+  EnterPressesButton(*edLink, *btnTest);
   return band;
 }
 
@@ -156,6 +158,8 @@ void TfrmAddFeed::ShowLinkOK() {
   btnTest->setEnabled(false);
   Expand();
   edTitleChange();
+  // The frozen link box gave the focus away; Enter in the title box is OK.
+  FocusWithTextSelected(*edTitle);
 }
 
 void TfrmAddFeed::SetEditMode(const QString& link, const QString& title) {

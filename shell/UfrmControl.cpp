@@ -43,6 +43,7 @@
 #include "UfrmVantleInfo.h"
 #include "VantleApplication.h"
 #include "WebBrowser.h"
+#include "WindowKeys.h"
 
 // The pictures are compiled into the shell's static library, whose resource object the
 // linker would otherwise drop.
@@ -370,8 +371,8 @@ void TfrmControl::ConnectEvents() {
                           static_cast<QWidget*>(btnBack), static_cast<QWidget*>(btnForward)}) {
     button->installEventFilter(this);
   }
-  GroupBox->installEventFilter(this);
   WebBrowser->View()->installEventFilter(this);
+  SetUpWindowKeys(*this);
 }
 
 void TfrmControl::LayOutControls() {
@@ -407,17 +408,13 @@ void TfrmControl::resizeEvent(QResizeEvent* event) {
 }
 
 bool TfrmControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == GroupBox && event->type() == QEvent::MouseButtonDblClick) {
-    GroupBoxDblClick();
-    return true;
-  }
   if (watched == WebBrowser->View()) {
     return FilterBrowserDrag(*event) || QWidget::eventFilter(watched, event);
   }
   // A button under the pointer comes in front of its neighbour so its whole border shows;
   // Forward does so when the pointer leaves it.
   const QEvent::Type raiseOn = watched == btnForward ? QEvent::Leave : QEvent::Enter;
-  if (event->type() == raiseOn && watched != GroupBox) {
+  if (event->type() == raiseOn) {
     static_cast<QWidget*>(watched)->raise();
   }
   return QWidget::eventFilter(watched, event);
@@ -742,15 +739,21 @@ void TfrmControl::FeedGridGetAlignment(int, int, Qt::Alignment&, Qt::Alignment& 
 }
 
 void TfrmControl::FeedGridClickCell(int row, int) {
+  FeedGridSelectRow(row);
+  const std::string link = FeedGrid->Cells(0, row);
+  if (link != FCurrentLink) {
+    ShowFeed(link);
+    // The load disabled the list; a keyboard user goes on from it to the next feed.
+    FeedGrid->setFocus();
+  }
+  UpdateCommands();
+}
+
+void TfrmControl::FeedGridSelectRow(int row) {
   FSelectedRow = row;
   FCurrentTitle = FeedGrid->Cells(2, row);
   FeedGrid->RepaintCol(1);
   FeedGrid->RepaintCol(2);
-  const std::string link = FeedGrid->Cells(0, row);
-  if (link != FCurrentLink) {
-    ShowFeed(link);
-  }
-  UpdateCommands();
 }
 
 void TfrmControl::FeedGridDblClickCell(int, int) {

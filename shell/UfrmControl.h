@@ -100,6 +100,9 @@ class TfrmControl : public QWidget {
   void FeedGridGetAlignment(int row, int col, Qt::Alignment& horizontal, Qt::Alignment& vertical);
   // Selects `row` and shows its feed unless it is the feed shown.
   void FeedGridClickCell(int row, int col);
+  // The first steps of a click, without loading: `row` becomes SelectedRow, its title
+  // CurrentTitle, and the highlight follows.
+  void FeedGridSelectRow(int row);
   // Opens Edit Feed, whatever the state of btnEditFeed.
   void FeedGridDblClickCell(int row, int col);
 
