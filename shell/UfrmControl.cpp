@@ -1013,8 +1013,8 @@ void TfrmControl::AddFeedRow(const std::string& link, const std::string& title) 
 }
 
 void TfrmControl::FocusSelectedRow() {
-  // The highlighted row is the feed the user sees and the dialog shows; the arrow keys may
-  // have moved the cursor elsewhere without a click.
+  // The highlighted row is the feed the user sees and the dialog shows; the cursor may
+  // stand elsewhere.
   if (FSelectedRow >= 0 && FSelectedRow < FeedGrid->RowCount()) {
     FeedGrid->FocusCell(2, FSelectedRow);
   }
