@@ -20,6 +20,11 @@ bool IsPlain(const QKeyEvent& key) {
   return (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
+// Shift and Ctrl change nothing about where a moving key leads in a list of single rows.
+bool MovesPlainly(const QKeyEvent& key) {
+  return (key.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) == Qt::NoModifier;
+}
+
 }  // namespace
 
 TFeedListKeys::TFeedListKeys(TGridControl& grid, QMenu& popup, TFeedListActions actions)
@@ -42,14 +47,14 @@ bool TFeedListKeys::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFeedListKeys::KeyPressed(QKeyEvent& key) {
+  if (const int reached = RowReached(key); reached >= 0 && MovesPlainly(key)) {
+    MoveTo(reached);
+    return true;
+  }
   if (!IsPlain(key)) {
     return false;
   }
   const int row = FGrid.Row();
-  if (const int reached = RowReached(key); reached >= 0) {
-    MoveTo(reached);
-    return true;
-  }
   switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

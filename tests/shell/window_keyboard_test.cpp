@@ -154,10 +154,19 @@ TEST_F(WindowKeyboard, MovingKeysSelectTheRowTheyReachWithoutLoadingIt) {
   const struct {
     Qt::Key Key;
     int Row;
-  } moves[] = {{Qt::Key_Down, 2}, {Qt::Key_Up, 1},       {Qt::Key_End, 3},    {Qt::Key_Home, 0},
-               {Qt::Key_Up, 0},   {Qt::Key_PageDown, 3}, {Qt::Key_PageUp, 0}, {Qt::Key_Down, 1}};
+    Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+  } moves[] = {{Qt::Key_Down, 2},
+               {Qt::Key_Up, 1},
+               {Qt::Key_End, 3},
+               {Qt::Key_Home, 0},
+               {Qt::Key_Up, 0},
+               {Qt::Key_PageDown, 3},
+               {Qt::Key_PageUp, 0},
+               {Qt::Key_Down, 1},
+               {Qt::Key_Down, 2, Qt::ShiftModifier},
+               {Qt::Key_Home, 0, Qt::ControlModifier}};
   for (const auto& move : moves) {
-    PressKey(move.Key);
+    PressKey(move.Key, move.Modifiers);
     EXPECT_EQ(window.FeedGrid->Row(), move.Row) << "key " << move.Key;
     EXPECT_EQ(window.SelectedRow(), move.Row) << "key " << move.Key;
     EXPECT_EQ(window.CurrentTitle(), feeds[static_cast<size_t>(move.Row)].Title);
