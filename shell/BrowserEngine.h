@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QUrl>
 
 #include <functional>
@@ -15,8 +14,11 @@ struct TBrowserEngineEvents {
   std::function<void()> DownloadBegin;
   std::function<void(int progress)> ProgressChange;
   std::function<void()> DownloadComplete;
-  // A navigation of the view or of one of its windows was refused.
+  // A navigation of the view was refused.
   std::function<void(const QUrl& url)> NavigationRefused;
+  // A page asked for a new window showing `url` (a link with target "_blank"); nothing opens
+  // inside the engine.
+  std::function<void(const QUrl& url)> NewWindowRequested;
 };
 
 // The embedded browser engine. It lives in a module of its own, loaded once the reader
@@ -37,8 +39,6 @@ class IBrowserEngine {
   virtual bool Forward() = 0;
   // The address of the page shown; empty before any page.
   virtual QUrl Url() const = 0;
-  // The browser windows the engine opened that are still open.
-  virtual QList<QWidget*> PopupWindows() const = 0;
 };
 
 // The module's one entry point: makes the engine and its view inside `host`.

@@ -30,6 +30,9 @@ void UnlockFormSize(QWidget& form) {
 
 void HideTabs(TPageControlEx& pageControl) {
   pageControl.tabBar()->hide();
+  // The control's focus goes to its tab bar; with the bar hidden, Tab would stop at the
+  // control and go nowhere. The controls of its pages still take the focus.
+  pageControl.setFocusPolicy(Qt::NoFocus);
 }
 
 bool ConfirmYes(QWidget* parent, const QString& question) {

@@ -16,6 +16,7 @@
 #include "FeedOffers.h"
 #include "CommandGuard.h"
 #include "FeedLoadRunner.h"
+#include "DialogKeys.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -92,6 +93,7 @@ QWidget* TfrmAddFeed::CreateLinkBand() {
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
   connect(btnTest, &QPushButton::clicked, this, Guarded(this, [this] { btnTestClick(); }));
+  EnterPressesButton(*edLink, *btnTest);
   return band;
 }
 
@@ -172,6 +174,8 @@ void TfrmAddFeed::ShowLinkOK() {
   btnTest->setEnabled(false);
   Expand();
   edTitleChange();
+  // The frozen link box gave the focus away; Enter in the title box is OK.
+  FocusWithTextSelected(*edTitle);
 }
 
 void TfrmAddFeed::SetEditMode(const QString& link, const QString& title) {

@@ -49,6 +49,7 @@
 #include "UfrmVantleInfo.h"
 #include "VantleApplication.h"
 #include "WebBrowser.h"
+#include "WindowKeys.h"
 
 // The pictures are compiled into the shell's static library, whose resource object the
 // linker would otherwise drop.
@@ -404,9 +405,9 @@ void TfrmControl::ConnectEvents() {
                           static_cast<QWidget*>(btnBack), static_cast<QWidget*>(btnForward)}) {
     button->installEventFilter(this);
   }
-  GroupBox->installEventFilter(this);
   connect(WebBrowser, &TWebBrowser::viewCreated, this,
           [this](QWidget* view) { view->installEventFilter(this); });
+  SetUpWindowKeys(*this);
 }
 
 void TfrmControl::LayOutControls() {
@@ -442,17 +443,13 @@ void TfrmControl::resizeEvent(QResizeEvent* event) {
 }
 
 bool TfrmControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == GroupBox && event->type() == QEvent::MouseButtonDblClick) {
-    RunWindowCommand([this] { GroupBoxDblClick(); });
-    return true;
-  }
   if (watched == WebBrowser->ViewWidget()) {
     return FilterBrowserDrag(*event) || QWidget::eventFilter(watched, event);
   }
   // A button under the pointer comes in front of its neighbour so its whole border shows;
   // Forward does so when the pointer leaves it.
   const QEvent::Type raiseOn = watched == btnForward ? QEvent::Leave : QEvent::Enter;
-  if (event->type() == raiseOn && watched != GroupBox) {
+  if (event->type() == raiseOn) {
     static_cast<QWidget*>(watched)->raise();
   }
   return QWidget::eventFilter(watched, event);
@@ -804,15 +801,21 @@ void TfrmControl::FeedGridGetAlignment(int, int, Qt::Alignment&, Qt::Alignment& 
 }
 
 void TfrmControl::FeedGridClickCell(int row, int) {
+  FeedGridSelectRow(row);
+  const std::string link = FeedGrid->Cells(0, row);
+  if (link != FCurrentLink) {
+    ShowFeed(link);
+    // The load disabled the list; a keyboard user goes on from it to the next feed.
+    FeedGrid->setFocus();
+  }
+  UpdateCommands();
+}
+
+void TfrmControl::FeedGridSelectRow(int row) {
   FSelectedRow = row;
   FCurrentTitle = FeedGrid->Cells(2, row);
   FeedGrid->RepaintCol(1);
   FeedGrid->RepaintCol(2);
-  const std::string link = FeedGrid->Cells(0, row);
-  if (link != FCurrentLink) {
-    ShowFeed(link);
-  }
-  UpdateCommands();
 }
 
 void TfrmControl::FeedGridDblClickCell(int, int) {
@@ -1099,8 +1102,8 @@ void TfrmControl::AddFeedRow(const std::string& link, const std::string& title) 
 }
 
 void TfrmControl::FocusSelectedRow() {
-  // The highlighted row is the feed the user sees and the dialog shows; the arrow keys may
-  // have moved the cursor elsewhere without a click.
+  // The highlighted row is the feed the user sees and the dialog shows; the cursor may
+  // stand elsewhere.
   if (FSelectedRow >= 0 && FSelectedRow < FeedGrid->RowCount()) {
     FeedGrid->FocusCell(2, FSelectedRow);
   }

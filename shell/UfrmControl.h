@@ -103,6 +103,9 @@ class TfrmControl : public QWidget {
   void FeedGridGetAlignment(int row, int col, Qt::Alignment& horizontal, Qt::Alignment& vertical);
   // Selects `row` and shows its feed unless it is the feed shown.
   void FeedGridClickCell(int row, int col);
+  // The first steps of a click, without loading: `row` becomes SelectedRow, its title
+  // CurrentTitle, and the highlight follows.
+  void FeedGridSelectRow(int row);
   // Opens Edit Feed, whatever the state of btnEditFeed.
   void FeedGridDblClickCell(int row, int col);
 
@@ -129,6 +132,9 @@ class TfrmControl : public QWidget {
 
   // Writes the group being left when it has feeds and loads the group selected.
   void GroupBoxChange();
+  // Runs a command that the event loop started (a slot, an event handler, a key) through the
+  // command guard; a window that is closing runs none.
+  void RunWindowCommand(const std::function<void()>& run);
   // Loads the group selected in GroupBox and makes it current, writing nothing: for when the
   // group files changed on disk.
   void ShowSelectedGroup();
@@ -209,7 +215,6 @@ class TfrmControl : public QWidget {
   void ConnectEvents();
   void LayOutControls();
   bool FilterBrowserDrag(QEvent& event);
-  void RunWindowCommand(const std::function<void()>& run);
 
   int AddGroupEntry(const QString& name);
   bool HasGroupIgnoringCase(const QString& name) const;

@@ -1,9 +1,12 @@
 #include "WebBrowser.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLibrary>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "BrowserEngine.h"
@@ -61,7 +64,9 @@ IBrowserEngine* StartEngine(QWidget* host, TBrowserEngineEvents events) {
 
 }  // namespace
 
-TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent) {
+TWebBrowser::TWebBrowser(QWidget* parent)
+    : QWidget(parent),
+      OpenExternally([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
 }
@@ -91,6 +96,12 @@ void TWebBrowser::CreateView() {
     }
   };
   events.NavigationRefused = [this](const QUrl& url) { emit navigationRefused(url); };
+  // Handed on once the engine's callback has returned, since a message box may have to wait
+  // for the user.
+  events.NewWindowRequested = [this](const QUrl& url) {
+    QMetaObject::invokeMethod(
+        this, [this, url] { OpenInDesktopBrowser(url); }, Qt::QueuedConnection);
+  };
   FEngine.reset(StartEngine(this, std::move(events)));
   layout()->addWidget(FEngine->Widget());
   emit viewCreated(FEngine->Widget());
@@ -133,8 +144,20 @@ QString TWebBrowser::LocationURL() const {
   return FEngine ? FEngine->Url().toString() : QString();
 }
 
-QList<QWidget*> TWebBrowser::PopupWindows() const {
-  return FEngine ? FEngine->PopupWindows() : QList<QWidget*>();
+void TWebBrowser::OpenInDesktopBrowser(const QUrl& url) {
+  if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) {
+    emit navigationRefused(url);
+    return;
+  }
+  if (OpenExternally(url)) {
+    return;
+  }
+  QMessageBox box(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                  tr("No web browser could be started to open this link:\n%1").arg(url.toString()),
+                  QMessageBox::Ok, window());
+  // So that the user can copy the link into a browser by hand.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box.exec();
 }
 
 }  // namespace vantle

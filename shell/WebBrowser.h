@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QUrl>
 #include <QWidget>
 
@@ -25,10 +24,11 @@ class EBrowserError : public Exception {
 
 // The embedded browser on Qt WebEngine. The generated feed page is shown without
 // JavaScript and cannot reach other local files; navigation to any file: URL other than the
-// generated page, or to a scheme other than http, https and mailto, is refused. Links with
-// target "_blank" open in a browser window of our own. The engine lives in a module of its own
-// that is loaded with the first call that needs it, or with CreateView, because loading it
-// takes longer than showing the whole reader window.
+// generated page, or to a scheme other than http, https and mailto, is refused. A request of
+// a page for a new window (a link with target "_blank") opens an http or https link in the
+// desktop's web browser; other links are refused and no window of our own ever opens. The
+// engine lives in a module of its own that is loaded with the first call that needs it, or
+// with CreateView, because loading it takes longer than showing the whole reader window.
 class TWebBrowser : public QWidget, public IWebBrowser {
   Q_OBJECT
 
@@ -57,8 +57,14 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   QString LocationName() const;
   // The full address of the page shown.
   QString LocationURL() const;
-  // The browser windows opened for "_blank" links that are still open.
-  QList<QWidget*> PopupWindows() const;
+  // Hands a page's request for a new window to the desktop's web browser: an http or https
+  // link goes to OpenExternally, a message box gives the link when that fails; any other
+  // link is refused.
+  void OpenInDesktopBrowser(const QUrl& url);
+
+  // Opens a link in the desktop's web browser and tells whether it could; the desktop
+  // services unless a test replaces it.
+  std::function<bool(const QUrl& url)> OpenExternally;
 
   // Browser events, mapped from the view's load signals. OnDownloadComplete comes once per
   // load, as soon as the page's own document has loaded (its pictures may still be coming),
@@ -68,7 +74,7 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   std::function<void()> OnDownloadComplete;
 
  signals:
-  // A navigation of this browser or of one of its windows was refused.
+  // A navigation of this browser, or its request for a new window, was refused.
   void navigationRefused(const QUrl& url);
   // The view has just been made; `view` is the widget that takes the page's input.
   void viewCreated(QWidget* view);

@@ -272,8 +272,7 @@ void TGridControl::PaintCell(QPainter* painter, const QRect& rect, int row, int 
   painter->restore();
 }
 
-// Only the left button moves the cursor, so that a right click opens the menu for the row
-// already chosen.
+// Only the left button moves the cursor; what a right click selects is the owner's choice.
 void TGridControl::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   QTableWidget::mousePressEvent(event);

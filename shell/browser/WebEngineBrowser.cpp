@@ -1,11 +1,10 @@
 #include "WebEngineBrowser.h"
 
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -49,15 +48,21 @@ constexpr char DisarmScript[] = R"js(
 // Scripts run only while a web page is shown.
 class TGuardedPage : public QWebEnginePage {
  public:
-  TGuardedPage(QWebEngineProfile* profile, std::function<void(const QUrl&)> refused,
-               QObject* parent)
-      : QWebEnginePage(profile, parent), FRefused(std::move(refused)) {
+  TGuardedPage(QWebEngineProfile* profile, const TBrowserEngineEvents& events, QObject* parent)
+      : QWebEnginePage(profile, parent), FEvents(events) {
     connect(this, &QWebEnginePage::urlChanged, this,
             [this](const QUrl& url) { AllowScriptsFor(url); });
     connect(this, &QWebEnginePage::loadFinished, this, [this] { Settle(); });
+    // Left unanswered, the request loads nothing here; the host decides where the link goes.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) {
+              if (FEvents.NewWindowRequested) {
+                FEvents.NewWindowRequested(request.requestedUrl());
+              }
+            });
   }
 
-  // The one local file the page may show; empty for a window that shows none.
+  // The one local file the page may show; empty before the first navigation.
   QUrl AllowedFile;
 
  protected:
@@ -74,7 +79,9 @@ class TGuardedPage : public QWebEnginePage {
         type == NavigationTypeLinkClicked) {
       QDesktopServices::openUrl(url);
     }
-    FRefused(url);
+    if (FEvents.NavigationRefused) {
+      FEvents.NavigationRefused(url);
+    }
     return false;
   }
 
@@ -98,7 +105,7 @@ class TGuardedPage : public QWebEnginePage {
     settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, IsWebScheme(url.scheme()));
   }
 
-  std::function<void(const QUrl&)> FRefused;
+  const TBrowserEngineEvents& FEvents;
 };
 
 // How often a load asks whether the page's own document has loaded.
@@ -110,7 +117,7 @@ constexpr char DocumentLoadedQuery[] =
 
 void Harden(QWebEngineSettings& settings) {
   settings.setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  // Scripts of web pages may not open windows by themselves; "_blank" links still do.
+  // Scripts of web pages may not ask for windows by themselves; "_blank" links still do.
   settings.setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   settings.setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
   // Feed pages show pictures from the web.
@@ -119,37 +126,32 @@ void Harden(QWebEngineSettings& settings) {
   settings.setDefaultTextEncoding(QStringLiteral("utf-8"));
 }
 
-// A view whose "_blank" links open in a browser window of its engine.
+// A view of a guarded page. It makes no window of its own: the view's default answer to a
+// request for one is none.
 class TBrowserView : public QWebEngineView {
  public:
-  TBrowserView(QWebEngineProfile* profile, std::function<void(const QUrl&)> refused,
-               std::function<QWebEngineView*()> openWindow, QWidget* parent)
-      : QWebEngineView(parent), FOpenWindow(std::move(openWindow)) {
-    FPage = new TGuardedPage(profile, std::move(refused), this);
+  TBrowserView(QWebEngineProfile* profile, const TBrowserEngineEvents& events, QWidget* parent)
+      : QWebEngineView(parent) {
+    FPage = new TGuardedPage(profile, events, this);
     setPage(FPage);
   }
 
   TGuardedPage& GuardedPage() const { return *FPage; }
 
- protected:
-  QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return FOpenWindow(); }
-
  private:
-  std::function<QWebEngineView*()> FOpenWindow;
   TGuardedPage* FPage;
 };
 
 class TWebEngineBrowser : public IBrowserEngine {
  public:
-  TWebEngineBrowser(QWidget* host, TBrowserEngineEvents events)
-      : FHost(host), FEvents(std::move(events)) {
+  TWebEngineBrowser(QWidget* host, TBrowserEngineEvents events) : FEvents(std::move(events)) {
     // A profile without a storage name is off the record: nothing of the feeds' sites is
     // kept on disk.
     FProfile = new QWebEngineProfile(host);
     Harden(*FProfile->settings());
     FProfile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     FProfile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    FView = NewView(host);
+    FView = new TBrowserView(FProfile, FEvents, host);
     FDocumentPoll = new QTimer(FView);
     FDocumentPoll->setInterval(DocumentPollMs);
     QObject::connect(FDocumentPoll, &QTimer::timeout, FView, [this] { AskDocumentLoaded(); });
@@ -166,10 +168,7 @@ class TWebEngineBrowser : public IBrowserEngine {
   TWebEngineBrowser& operator=(const TWebEngineBrowser&) = delete;
 
   ~TWebEngineBrowser() override {
-    // Pages must go before the profile they were made with.
-    for (const QPointer<QWidget>& popup : FPopups) {
-      delete popup.data();
-    }
+    // The page must go before the profile it was made with.
     delete FView;
     delete FProfile;
   }
@@ -199,16 +198,6 @@ class TWebEngineBrowser : public IBrowserEngine {
   }
 
   QUrl Url() const override { return FView->url(); }
-
-  QList<QWidget*> PopupWindows() const override {
-    QList<QWidget*> open;
-    for (const QPointer<QWidget>& popup : FPopups) {
-      if (!popup.isNull()) {
-        open.append(popup.data());
-      }
-    }
-    return open;
-  }
 
  private:
   void StartLoad() {
@@ -244,40 +233,9 @@ class TWebEngineBrowser : public IBrowserEngine {
     }
   }
 
-  TBrowserView* NewView(QWidget* parent) {
-    return new TBrowserView(
-        FProfile, [this](const QUrl& url) { Refused(url); }, [this] { return OpenPopupWindow(); },
-        parent);
-  }
-
-  void Refused(const QUrl& url) const {
-    if (FEvents.NavigationRefused) {
-      FEvents.NavigationRefused(url);
-    }
-  }
-
-  QWebEngineView* OpenPopupWindow() {
-    auto* window = new QWidget(nullptr, Qt::Window);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    const QString title = FHost->windowTitle();
-    window->setWindowTitle(title.isEmpty() ? QStringLiteral("Vantle") : title);
-    window->resize(FHost->size().expandedTo(QSize(640, 480)));
-    auto* view = NewView(window);
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
-    QObject::connect(view, &QWebEngineView::titleChanged, window, &QWidget::setWindowTitle);
-    FPopups.removeAll(nullptr);
-    FPopups.append(window);
-    window->show();
-    return view;
-  }
-
-  QWidget* FHost;
   TBrowserEngineEvents FEvents;
   QWebEngineProfile* FProfile;
   TBrowserView* FView;
-  QList<QPointer<QWidget>> FPopups;
   QTimer* FDocumentPoll;
   bool FLoadComplete = true;
 };

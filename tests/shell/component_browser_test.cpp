@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "SimpleRSS.h"
+#include "UFeedViews.h"
 #include "WebBrowser.h"
 #include "component_support.h"
 
@@ -76,17 +78,28 @@ class TLoopbackServer {
   std::thread FThread;
 };
 
-// Catches mail links handed to the desktop.
-class TMailHandler : public QObject {
+// Catches the links of one scheme handed to the desktop.
+class TUrlHandler : public QObject {
   Q_OBJECT
 
  public:
-  TMailHandler() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
-  ~TMailHandler() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+  explicit TUrlHandler(const QString& scheme) : FScheme(scheme) {
+    QDesktopServices::setUrlHandler(FScheme, this, "Open");
+  }
+  ~TUrlHandler() override { QDesktopServices::unsetUrlHandler(FScheme); }
   QList<QUrl> Opened;
 
  public slots:
   void Open(const QUrl& url) { Opened.append(url); }
+
+ private:
+  QString FScheme;
+};
+
+// Catches mail links handed to the desktop.
+class TMailHandler : public TUrlHandler {
+ public:
+  TMailHandler() : TUrlHandler(QStringLiteral("mailto")) {}
 };
 
 // A browser shown offscreen, with the pages of one test in a temporary directory.
@@ -157,13 +170,23 @@ class TBrowserTest : public ::testing::Test {
   // Clicks the middle of the element `id` with the mouse, as the user would: Chromium treats
   // a scripted click as no user action (no windows, no mail program, no history entry).
   void ClickElement(const char* id) {
+    ClickFound(QStringLiteral("document.getElementById('%1')").arg(QLatin1String(id)));
+  }
+
+  // Clicks the first link of the page whose text is `text`.
+  void ClickLink(const char* text) {
+    ClickFound(QStringLiteral("Array.from(document.links).find(a => a.textContent.trim() == '%1')")
+                   .arg(QLatin1String(text)));
+  }
+
+  // Clicks the element the script expression `finder` yields.
+  void ClickFound(const QString& finder) {
     const QVariantList centre =
-        Evaluate(QStringLiteral("(function() { const r = document.getElementById('%1')"
-                                ".getBoundingClientRect(); return [r.left + r.width / 2, "
-                                "r.top + r.height / 2]; })()")
-                     .arg(QLatin1String(id)))
+        Evaluate(QStringLiteral("(function() { const r = (%1).getBoundingClientRect(); "
+                                "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                     .arg(finder))
             .toList();
-    ASSERT_EQ(centre.size(), 2) << id;
+    ASSERT_EQ(centre.size(), 2) << finder.toStdString();
     QWidget* surface = Browser.View()->focusProxy();
     ASSERT_NE(surface, nullptr);
     QTest::mouseClick(surface, Qt::LeftButton, {},
@@ -447,25 +470,87 @@ TEST_F(TBrowserTest, ReportsDownloadBeginProgressAndCompleteInOrder) {
   EXPECT_EQ(events[events.size() - 2], QStringLiteral("progress 100/100"));
 }
 
-TEST_F(TBrowserTest, OpensBlankTargetsInAWindowOfItsOwn) {
+// The windows of the program that are on the screen.
+int VisibleWindows() {
+  int visible = 0;
+  for (const QWidget* widget : QApplication::topLevelWidgets()) {
+    visible += widget->isVisible() ? 1 : 0;
+  }
+  return visible;
+}
+
+TEST_F(TBrowserTest, HandsOpenInBrowserToTheDesktopsBrowserAndReadMoreToItself) {
   TLoopbackServer server;
-  const QString web = server.Url("/scripted.html");
-  const QString page = WritePage(
-      QStringLiteral("vantle_tmp.htm"),
-      "<html><body style=\"margin:0\">" + Link("a", web.toUtf8(), "_blank") + "</body></html>");
-  ASSERT_TRUE(Show(page));
-  ClickElement("a");
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return Browser.PopupWindows().size() == 1; }, RefusalTimeoutMs));
-  QWidget* popup = Browser.PopupWindows().front();
-  EXPECT_TRUE(popup->isWindow());
-  auto* view = popup->findChild<QWebEngineView*>();
-  ASSERT_NE(view, nullptr);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return view->url() == QUrl(web); }, LoadTimeoutMs));
-  // The feed's own page stays where it was.
+  const QString article = server.Url("/scripted.html");
+  const QString feed = WritePage(
+      QStringLiteral("feed.xml"),
+      "<rss version=\"2.0\"><channel><title>Feed</title><link>https://example.org/</link>"
+      "<description>d</description><item><title>Story</title><link>" +
+          article.toUtf8() + "</link><description>text</description></item></channel></rss>");
+  TSimpleRSS reader;
+  reader.LoadFromLink(feed.toStdString());
+  const QString page = Dir.filePath(QStringLiteral("vantle_tmp.htm"));
+  ASSERT_TRUE(WaitForLoad([&] { ShowFeedView(reader, Browser, 0, page.toStdString()); }));
+  TUrlHandler desktop(QStringLiteral("http"));
+  const int windows = VisibleWindows();
+
+  ClickLink("Open in browser");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.Opened.isEmpty(); }, RefusalTimeoutMs));
+  EXPECT_EQ(desktop.Opened, QList<QUrl>{QUrl(article)});
+  EXPECT_EQ(VisibleWindows(), windows) << "no window of the program's own";
   EXPECT_EQ(Browser.View()->url(), QUrl::fromLocalFile(page));
-  popup->close();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Browser.PopupWindows().isEmpty(); }, RefusalTimeoutMs));
+
+  ASSERT_TRUE(WaitForLoad([&] { ClickLink("Read more"); }));
+  EXPECT_EQ(Browser.View()->url(), QUrl(article));
+  EXPECT_EQ(desktop.Opened.size(), 1);
+}
+
+TEST_F(TBrowserTest, RefusesNewWindowsForLinksOtherThanTheWebs) {
+  const QString other = WritePage(QStringLiteral("other.html"), "<p>OTHER-PAGE</p>");
+  const QUrl file = QUrl::fromLocalFile(other);
+  const QUrl script(QStringLiteral("javascript:document.title='ran'"));
+  const QString page =
+      WritePage(QStringLiteral("vantle_tmp.htm"),
+                "<html><body style=\"margin:0\">" + Link("file", file.toEncoded(), "_blank") +
+                    Link("script", script.toEncoded(), "_blank") +
+                    Link("ftp", "ftp://example.org/", "_blank") + "</body></html>");
+  ASSERT_TRUE(Show(page));
+  // The generated page loses its script addresses; a web page keeps them.
+  Evaluate(QStringLiteral("document.getElementById('script').setAttribute('href', \"%1\")")
+               .arg(script.toString()));
+  TUrlHandler files(QStringLiteral("file"));
+  TUrlHandler scripts(QStringLiteral("javascript"));
+  TUrlHandler ftp(QStringLiteral("ftp"));
+  QSignalSpy refused(&Browser, &TWebBrowser::navigationRefused);
+  const int windows = VisibleWindows();
+  ClickElement("file");
+  EXPECT_TRUE(WaitForRefusal(refused, file));
+  ClickElement("ftp");
+  EXPECT_TRUE(WaitForRefusal(refused, QUrl(QStringLiteral("ftp://example.org/"))));
+  ClickElement("script");
+  // Nothing announces what became of the script address, so give it a short, bounded chance.
+  QTest::qWait(1000);
+  EXPECT_TRUE(files.Opened.isEmpty());
+  EXPECT_TRUE(scripts.Opened.isEmpty());
+  EXPECT_TRUE(ftp.Opened.isEmpty());
+  EXPECT_EQ(VisibleWindows(), windows);
+  EXPECT_EQ(Evaluate(QStringLiteral("document.title")).toString(), QString());
+  EXPECT_EQ(Browser.View()->url(), QUrl::fromLocalFile(page));
+  EXPECT_FALSE(PlainText().contains(QStringLiteral("OTHER-PAGE")));
+}
+
+TEST_F(TBrowserTest, SaysSoAndGivesTheLinkWhenNoBrowserCanBeStarted) {
+  const QUrl article(QStringLiteral("https://example.org/story?id=7"));
+  QList<QUrl> tried;
+  Browser.OpenExternally = [&](const QUrl& url) {
+    tried.append(url);
+    return false;
+  };
+  const auto box = test::AnswerNextBox(QMessageBox::Ok);
+  Browser.OpenInDesktopBrowser(article);
+  EXPECT_EQ(tried, QList<QUrl>{article});
+  ASSERT_TRUE(box->Seen);
+  EXPECT_TRUE(box->Text.contains(article.toString())) << box->Text.toStdString();
 }
 
 TEST_F(TBrowserTest, RendersThePageVisibly) {
@@ -489,28 +574,6 @@ TEST_F(TBrowserTest, RendersThePageVisibly) {
       },
       LoadTimeoutMs))
       << "blue pixels seen: " << coloured;
-}
-
-TEST_F(TBrowserTest, ClosesItsWindowsWhenItCloses) {
-  TLoopbackServer server;
-  const QString page =
-      WritePage(QStringLiteral("vantle_tmp.htm"),
-                "<html><body style=\"margin:0\">" + Link("a", server.Url("/").toUtf8(), "_blank") +
-                    "</body></html>");
-  ASSERT_TRUE(Show(page));
-  ClickElement("a");
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return Browser.PopupWindows().size() == 1; }, RefusalTimeoutMs));
-  QPointer<QWidget> popup = Browser.PopupWindows().front();
-  auto* popupView = popup->findChild<QWebEngineView*>();
-  ASSERT_NE(popupView, nullptr);
-  // The window is hardened as the browser is.
-  EXPECT_FALSE(popupView->page()->settings()->testAttribute(
-      QWebEngineSettings::LocalContentCanAccessFileUrls));
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return popupView->url() == QUrl(server.Url("/")); }, LoadTimeoutMs));
-  Owned.reset();
-  EXPECT_TRUE(popup.isNull());
 }
 
 }  // namespace

@@ -558,18 +558,19 @@ TEST_F(WindowCommands, DeleteFeedRemovesTheSelectedRowAndKeepsTheOrderOfTheRest)
   EXPECT_EQ(window.FeedGrid->Row(), 0);
 }
 
-TEST_F(WindowCommands, FeedCommandsActOnTheHighlightedRowAfterTheArrowKeysMovedTheCursor) {
+TEST_F(WindowCommands, FeedCommandsActOnTheRowTheArrowKeysReached) {
   const std::vector<TFeedRow> feeds = ThreeFeeds();
   WriteData("News.dat", groupfile::Group(feeds));
   TfrmControl& window = Start();
   ClickRow(0);
   QTest::keyClick(window.FeedGrid, Qt::Key_Down);
   ASSERT_EQ(window.FeedGrid->Row(), 1) << "the cursor moved without a click";
-  ASSERT_EQ(window.SelectedRow(), 0);
+  ASSERT_EQ(window.SelectedRow(), 1) << "the highlight moved with it";
+  EXPECT_EQ(window.CurrentLink(), feeds[0].Link) << "and nothing was loaded";
   TModalScript script;
   script.Then(Box(QMessageBox::Yes));
   window.btnDeleteClick();
-  EXPECT_EQ(FeedsInList(), (std::vector<TFeedRow>{feeds[1], feeds[2]}));
+  EXPECT_EQ(FeedsInList(), (std::vector<TFeedRow>{feeds[0], feeds[2]}));
 }
 
 TEST_F(WindowCommands, CancellingDeleteFeedChangesNoFile) {
