@@ -12,6 +12,7 @@
 #include <QWebEngineView>
 
 #include <functional>
+#include <mutex>
 
 // Qt's own set-up of the engine, which Qt runs as the application object is made when the
 // engine is linked into the program. Loaded later, the engine needs it run before its first
@@ -246,10 +247,7 @@ class TWebEngineBrowser : public IBrowserEngine {
 
 vantle::IBrowserEngine* VantleCreateBrowserEngine(QWidget* host,
                                                   vantle::TBrowserEngineEvents events) {
-  static const bool prepared = [] {
-    QtWebEngineCore::initialize();
-    return true;
-  }();
-  (void)prepared;
+  static std::once_flag prepared;
+  std::call_once(prepared, QtWebEngineCore::initialize);
   return new vantle::TWebEngineBrowser(host, std::move(events));
 }
