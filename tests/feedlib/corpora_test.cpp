@@ -12,6 +12,7 @@
 #include "SimpleRSSException.h"
 #include "Variant.h"
 #include "XMLDocument.h"
+#include "support/TestFiles.h"
 
 namespace vantle {
 namespace {
@@ -41,17 +42,6 @@ std::string ReasonOf(const Exception& error) {
   return {};
 }
 
-std::vector<fs::path> CorporaFiles(const fs::path& root) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file() && (extension == ".xml" || extension == ".rss"))
-      files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 const char* FormatName(TXMLType type) {
   switch (type) {
     case xtRSS:
@@ -67,7 +57,7 @@ const char* FormatName(TXMLType type) {
 TEST(Corpora, LoadsEveryDocumentOrFailsWithOneOfOurMessages) {
   const fs::path root = VANTLE_CORPORA_DIR;
   if (!fs::is_directory(root)) GTEST_SKIP() << "no corpora at " << root;
-  const std::vector<fs::path> files = CorporaFiles(root);
+  const std::vector<fs::path> files = test::FeedFilesUnder(root);
   ASSERT_FALSE(files.empty());
 
   std::map<std::string, int> loaded;

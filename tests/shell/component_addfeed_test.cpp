@@ -12,41 +12,11 @@ namespace vantle {
 namespace {
 
 using test::AnswerNextBox;
+using test::TFeedFiles;
 
 const QColor Navy(0, 0, 128);
 const QColor Green(0, 128, 0);
 const QColor Red(255, 0, 0);
-
-// Feed files written for one test into a temporary directory.
-class TFeedFiles {
- public:
-  TFeedFiles() { EXPECT_TRUE(FDir.isValid()); }
-
-  QString Write(const QString& name, const QByteArray& content) {
-    const QString path = FDir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    return path;
-  }
-
-  QString Feed(const QString& name, const QByteArray& title) {
-    return Write(name,
-                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                 "<rss version=\"2.0\"><channel><title>" +
-                     title +
-                     "</title><link>https://example.org/</link>"
-                     "<description>Sample</description>"
-                     "<item><title>One</title><link>https://example.org/1</link>"
-                     "<description>First</description></item>"
-                     "</channel></rss>\n");
-  }
-
-  QString Missing() const { return FDir.filePath(QStringLiteral("nothing-here.xml")); }
-
- private:
-  QTemporaryDir FDir;
-};
 
 QColor MessageColour(const TfrmAddFeed& dialog) {
   return dialog.lblMessage->palette().color(QPalette::WindowText);

@@ -13,23 +13,16 @@
 namespace vantle {
 namespace {
 
+using test::TFeedFiles;
+
 const QString CouldNotRetrieve = QStringLiteral("Error: Could not retrieve feed using this link");
 
 class FeedOffersInTheDialog : public testing::Test {
  protected:
   QString Write(const QString& name, const QByteArray& content) {
-    const QString path = FDir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    return path;
+    return FFiles.Write(name, content);
   }
-
-  QString Feed(const QString& name, const QByteArray& title) {
-    return Write(name, "<rss version=\"2.0\"><channel><title>" + title +
-                           "</title><link>https://example.org/</link>"
-                           "<description>Sample</description></channel></rss>");
-  }
+  QString Feed(const QString& name, const QByteArray& title) { return FFiles.Feed(name, title); }
 
   // A page naming a feed at each href, titled by `titles` where one is given.
   QString Page(const std::vector<QByteArray>& hrefs, const std::vector<QByteArray>& titles = {}) {
@@ -51,7 +44,7 @@ class FeedOffersInTheDialog : public testing::Test {
     return texts;
   }
 
-  QTemporaryDir FDir;
+  TFeedFiles FFiles;
 };
 
 TEST_F(FeedOffersInTheDialog, OffersUpToThreeFeedsOfAPageAndChoosingOneEndsInLinkOK) {
@@ -61,15 +54,15 @@ TEST_F(FeedOffersInTheDialog, OffersUpToThreeFeedsOfAPageAndChoosingOneEndsInLin
   dialog.btnTest->click();
   EXPECT_EQ(dialog.lblMessage->text(), CouldNotRetrieve);
   EXPECT_EQ(Offers(dialog),
-            (QStringList{QStringLiteral("News of the day"), FDir.filePath(QStringLiteral("b.xml")),
-                         FDir.filePath(QStringLiteral("c.xml"))}));
+            (QStringList{QStringLiteral("News of the day"), FFiles.Path(QStringLiteral("b.xml")),
+                         FFiles.Path(QStringLiteral("c.xml"))}));
   EXPECT_GT(dialog.pnlOffers->height(), 0);
   EXPECT_EQ(dialog.size(), QSize(520, 142 + dialog.pnlOffers->height()));
   EXPECT_EQ(dialog.minimumSize(), dialog.size());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   dialog.pnlOffers->Buttons()[0]->click();
-  EXPECT_EQ(dialog.edLink->text(), FDir.filePath(QStringLiteral("news.xml")));
+  EXPECT_EQ(dialog.edLink->text(), FFiles.Path(QStringLiteral("news.xml")));
   EXPECT_EQ(dialog.lblMessage->text(), QStringLiteral("Link OK"));
   EXPECT_EQ(dialog.edTitle->text(), QStringLiteral("Daily News"));
   EXPECT_TRUE(dialog.pnlOffers->isHidden());
@@ -95,7 +88,7 @@ TEST_F(FeedOffersInTheDialog, TheRedMessageTellsTheLibrarysReasonOnHovering) {
     QString link;
     QString reason;
   };
-  const QString missing = FDir.filePath(QStringLiteral("missing.xml"));
+  const QString missing = FFiles.Path(QStringLiteral("missing.xml"));
   const std::vector<Case> cases = {
       {missing, missing + QStringLiteral(": cannot open the file: No such file or directory")},
       {Write(QStringLiteral("untitled.xml"), "<rss><channel><link>l</link></channel></rss>"),

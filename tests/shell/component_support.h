@@ -7,8 +7,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <unistd.h>
@@ -66,5 +68,39 @@ inline int RunComponentTests(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+// Feed files written for one test into a temporary directory.
+class TFeedFiles {
+ public:
+  TFeedFiles() { EXPECT_TRUE(FDir.isValid()); }
+
+  QString Write(const QString& name, const QByteArray& content) {
+    const QString path = FDir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    return path;
+  }
+
+  QString Feed(const QString& name, const QByteArray& title) {
+    return Write(name,
+                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                 "<rss version=\"2.0\"><channel><title>" +
+                     title +
+                     "</title><link>https://example.org/</link>"
+                     "<description>Sample</description>"
+                     "<item><title>One</title><link>https://example.org/1</link>"
+                     "<description>First</description></item>"
+                     "</channel></rss>\n");
+  }
+
+  QString Missing() const { return Path(QStringLiteral("nothing-here.xml")); }
+
+  // Where a file named `name` is, or would be, written.
+  QString Path(const QString& name) const { return FDir.filePath(name); }
+
+ private:
+  QTemporaryDir FDir;
+};
 
 }  // namespace vantle::test

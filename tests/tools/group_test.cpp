@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/TestFiles.h"
+
 namespace vantle::tool {
 namespace {
 
@@ -50,12 +52,7 @@ struct TRun {
 
 class GroupCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "group_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   TRun Run(const std::string& content) {
     const fs::path file = dir_ / "News.dat";
@@ -82,7 +79,8 @@ class GroupCommandTest : public ::testing::Test {
     return run;
   }
 
-  fs::path dir_;
+  test::TScratchDir scratch_{"group_test"};
+  const fs::path& dir_ = scratch_.Path();
 };
 
 TEST_F(GroupCommandTest, PrintsTheContentOfAGroupFileInFileOrder) {

@@ -13,6 +13,7 @@
 #include "JsonWriter.h"
 #include "ModelJson.h"
 #include "SimpleRSSConst.h"
+#include "support/TestFiles.h"
 
 namespace vantle::tool {
 namespace {
@@ -162,19 +163,8 @@ void ExpectSameRecords(const std::vector<fs::path>& files) {
   std::cout << files.size() << " documents compared, " << failed << " of them failed loads\n";
 }
 
-std::vector<fs::path> FeedFiles(const fs::path& root) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file() && (extension == ".xml" || extension == ".rss"))
-      files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST(ModelJsonWriter, WritesTheTreesDumpForEverySampleFeed) {
-  const std::vector<fs::path> files = FeedFiles(VANTLE_EXAMPLES_DIR);
+  const std::vector<fs::path> files = test::FeedFilesUnder(VANTLE_EXAMPLES_DIR);
   ASSERT_GE(files.size(), 5u);
   ExpectSameRecords(files);
 }
@@ -182,7 +172,7 @@ TEST(ModelJsonWriter, WritesTheTreesDumpForEverySampleFeed) {
 TEST(ModelJsonWriter, WritesTheTreesDumpForEveryCorpusDocument) {
   const fs::path root = VANTLE_CORPORA_DIR;
   if (!fs::is_directory(root)) GTEST_SKIP() << "no corpora at " << root;
-  const std::vector<fs::path> files = FeedFiles(root);
+  const std::vector<fs::path> files = test::FeedFilesUnder(root);
   ASSERT_FALSE(files.empty());
   ExpectSameRecords(files);
 }

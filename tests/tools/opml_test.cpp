@@ -14,6 +14,7 @@
 #include "GroupFiles.h"
 #include "GroupStore.h"
 #include "SubscriptionImport.h"
+#include "support/TestFiles.h"
 
 namespace vantle::tool {
 namespace {
@@ -35,12 +36,7 @@ std::string ReadFile(const fs::path& path) {
 
 class OpmlCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "opml_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   std::string Data(const std::string& name) const { return (dir_ / name).string() + "/"; }
 
@@ -77,7 +73,8 @@ class OpmlCommandTest : public ::testing::Test {
     WriteGroupFile(GroupFilePath(dataDir, "blog"), EncodeGroup({{"b", "Blog & more"}}));
   }
 
-  fs::path dir_;
+  test::TScratchDir scratch_{"opml_test"};
+  const fs::path& dir_ = scratch_.Path();
 };
 
 TEST_F(OpmlCommandTest, ExportsAndImportsIntoAFreshDataDirectory) {
