@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/RunTool.h"
 #include "support/TestFiles.h"
 
 namespace vantle::tool {
@@ -44,12 +45,6 @@ std::string GroupFile() {
          Cell(0, 1, Bytes({6, 1}) + "b") + Cell(2, 1, Bytes({18, 2, 0, 0, 0, 0xE9, 0, 0x3D, 0xD8}));
 }
 
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
 class GroupCommandTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(dir_.empty()); }
@@ -60,24 +55,7 @@ class GroupCommandTest : public ::testing::Test {
     return RunOn(file.string());
   }
 
-  TRun RunOn(const std::string& file) {
-    const fs::path err = dir_ / "stderr.txt";
-    const std::string command =
-        std::string("'") + VANTLE_FEED_TOOL + "' group '" + file + "' 2>'" + err.string() + "'";
-    TRun run;
-    FILE* out = popen(command.c_str(), "r");
-    if (out == nullptr) return run;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof buffer, out)) > 0) run.Out.append(buffer, count);
-    const int status = pclose(out);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err);
-    std::ostringstream text;
-    text << in.rdbuf();
-    run.Err = text.str();
-    return run;
-  }
+  static TRun RunOn(const std::string& file) { return RunTool({"group", file}); }
 
   test::TScratchDir scratch_{"group_test"};
   const fs::path& dir_ = scratch_.Path();

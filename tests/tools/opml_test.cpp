@@ -14,18 +14,13 @@
 #include "GroupFiles.h"
 #include "GroupStore.h"
 #include "SubscriptionImport.h"
+#include "support/RunTool.h"
 #include "support/TestFiles.h"
 
 namespace vantle::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -40,23 +35,8 @@ class OpmlCommandTest : public ::testing::Test {
 
   std::string Data(const std::string& name) const { return (dir_ / name).string() + "/"; }
 
-  // Runs vantle-feed with `args`, each quoted for the shell.
-  TRun Run(const std::vector<std::string>& args) {
-    const fs::path err = dir_ / "stderr.txt";
-    std::string command = std::string("'") + VANTLE_FEED_TOOL + "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " 2>'" + err.string() + "'";
-    TRun run;
-    FILE* out = popen(command.c_str(), "r");
-    if (out == nullptr) return run;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof buffer, out)) > 0) run.Out.append(buffer, count);
-    const int status = pclose(out);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Err = ReadFile(err);
-    return run;
-  }
+  // Runs vantle-feed with `args`.
+  static TRun Run(const std::vector<std::string>& args) { return RunTool(args); }
 
   std::map<std::string, std::string> Snapshot(const std::string& dataDir) const {
     std::map<std::string, std::string> files;
