@@ -203,6 +203,7 @@ class TWebEngineBrowser : public IBrowserEngine {
  private:
   void StartLoad() {
     FLoadComplete = false;
+    ++FLoadNumber;
     // The document still shown is marked, so that only the new one can answer the poll; a
     // mark that lands on the new document only delays the answer until the load ends.
     FView->page()->runJavaScript(QLatin1String(MarkShownDocument),
@@ -214,10 +215,11 @@ class TWebEngineBrowser : public IBrowserEngine {
   }
 
   void AskDocumentLoaded() {
+    // An answer that comes once the next load has started speaks of the page before it.
     FView->page()->runJavaScript(
         QLatin1String(DocumentLoadedQuery), QWebEngineScript::ApplicationWorld,
-        [this, view = QPointer<QWebEngineView>(FView)](const QVariant& loaded) {
-          if (view != nullptr && loaded.toBool()) {
+        [this, view = QPointer<QWebEngineView>(FView), load = FLoadNumber](const QVariant& loaded) {
+          if (view != nullptr && load == FLoadNumber && loaded.toBool()) {
             CompleteLoad();
           }
         });
@@ -239,6 +241,7 @@ class TWebEngineBrowser : public IBrowserEngine {
   TBrowserView* FView;
   QTimer* FDocumentPoll;
   bool FLoadComplete = true;
+  unsigned FLoadNumber = 0;
 };
 
 }  // namespace
