@@ -24,10 +24,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vantle.example.org")
-# dpkg-shlibdeps finds the linked libraries; these are loaded at run time, unseen by it: the
-# SVG plugins draw the buttons' pictures and xdg-open opens links and the guide.
+# dpkg-shlibdeps finds the linked libraries; these are loaded at run time, unseen by it: libcurl
+# fetches web feeds, the SVG plugins draw the buttons' pictures and xdg-open opens links and the
+# guide.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85), libqt6svg6, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

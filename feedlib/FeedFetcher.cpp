@@ -1,6 +1,5 @@
 #include "FeedFetcher.h"
 
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,8 +9,9 @@
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
+
+#include "CurlLibrary.h"
 
 namespace vantle {
 
@@ -106,9 +106,11 @@ class TFileHandle {
   int FFd;
 };
 
-void PrepareCurl() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl for the fetch of `link`, which fails when libcurl cannot be loaded.
+const TCurlLibrary& CurlFor(const std::string& link) {
+  const TCurlLoad& load = CurlLibrary();
+  if (!load.Library) Fail(link, "the HTTP client could not be loaded (" + load.Failure + ")");
+  return *load.Library;
 }
 
 bool IsSuccess(long status) {
@@ -119,14 +121,15 @@ std::string StatusCause(long status) {
   return "HTTP status " + std::to_string(status);
 }
 
-long StatusOf(CURL* curl) {
+long StatusOf(const TCurlLibrary& lib, CURL* curl) {
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  lib.EasyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   return status;
 }
 
 // What the libcurl callbacks share with the transfer that runs them.
 struct TTransfer {
+  const TCurlLibrary& Lib;
   CURL* Handle;
   const TChunkSink& Sink;
   const TProgressCallback& Progress;
@@ -137,21 +140,21 @@ struct TTransfer {
   long FailedStatus = 0;  // the status of an answer that is no document
   bool TooLarge = false;
   curl_off_t Reported = -1;
-  std::exception_ptr Error;  // thrown by a callback; rethrown once libcurl has returned
+  std::exception_ptr Error{};  // thrown by a callback; rethrown once libcurl has returned
 };
 
 // Takes the answer whose body begins to arrive: the final one, since libcurl does not
 // deliver the bodies of redirects it follows. False when it is no document.
 bool StartDocument(TTransfer& transfer) {
   transfer.Started = true;
-  const long status = StatusOf(transfer.Handle);
+  const long status = StatusOf(transfer.Lib, transfer.Handle);
   if (!IsSuccess(status)) {
     transfer.FailedStatus = status;
     return false;
   }
   if (!transfer.ContentType) return true;
   const char* type = nullptr;
-  curl_easy_getinfo(transfer.Handle, CURLINFO_CONTENT_TYPE, &type);
+  transfer.Lib.EasyGetinfo(transfer.Handle, CURLINFO_CONTENT_TYPE, &type);
   try {
     transfer.ContentType(type ? type : "");
   } catch (...) {
@@ -201,28 +204,29 @@ constexpr long kAbortPollMs = 50;
 
 // Runs the transfer on a multi handle that is polled briefly, so that `aborted` is asked
 // often; CURLE_ABORTED_BY_CALLBACK when it answered true.
-CURLcode PerformAbortable(CURL* easy, const std::function<bool()>& aborted) {
-  std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(),
-                                                              curl_multi_cleanup);
-  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+CURLcode PerformAbortable(const TCurlLibrary& lib, CURL* easy,
+                          const std::function<bool()>& aborted) {
+  std::unique_ptr<CURLM, decltype(lib.MultiCleanup)> multi(lib.MultiInit(), lib.MultiCleanup);
+  if (!multi || lib.MultiAddHandle(multi.get(), easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
   int running = 1;
   while (running > 0 && !aborted()) {
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
-    if (running > 0) curl_multi_poll(multi.get(), nullptr, 0, kAbortPollMs, nullptr);
+    if (lib.MultiPerform(multi.get(), &running) != CURLM_OK) break;
+    if (running > 0) lib.MultiPoll(multi.get(), nullptr, 0, kAbortPollMs, nullptr);
   }
   int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+  while (CURLMsg* message = lib.MultiInfoRead(multi.get(), &left))
     if (message->msg == CURLMSG_DONE) result = message->data.result;
-  curl_multi_remove_handle(multi.get(), easy);
+  lib.MultiRemoveHandle(multi.get(), easy);
   return result;
 }
 
-std::string CauseOf(CURLcode code, CURL* curl, const char* detail, bool proxied) {
+std::string CauseOf(const TCurlLibrary& lib, CURLcode code, CURL* curl, const char* detail,
+                    bool proxied) {
   std::string cause;
   switch (code) {
     case CURLE_HTTP_RETURNED_ERROR:
-      return StatusCause(StatusOf(curl));
+      return StatusCause(StatusOf(lib, curl));
     case CURLE_OPERATION_TIMEDOUT:
       cause = "timed out";
       break;
@@ -248,7 +252,7 @@ std::string CauseOf(CURLcode code, CURL* curl, const char* detail, bool proxied)
       cause = "unsupported scheme";
       break;
     default:
-      cause = curl_easy_strerror(code);
+      cause = lib.EasyStrerror(code);
   }
   if (detail && *detail) cause += std::string(" (") + detail + ")";
   return cause;
@@ -303,11 +307,11 @@ bool UsesProxy(const std::string& link, const std::string& scheme) {
 }
 
 // libcurl reads no environment for its CA bundle; OpenSSL's programs read these two.
-void UseCertificatesFromEnvironment(CURL* curl) {
+void UseCertificatesFromEnvironment(const TCurlLibrary& lib, CURL* curl) {
   const std::string file = EnvironmentValue("SSL_CERT_FILE");
   const std::string dir = EnvironmentValue("SSL_CERT_DIR");
-  if (!file.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, file.c_str());
-  if (!dir.empty()) curl_easy_setopt(curl, CURLOPT_CAPATH, dir.c_str());
+  if (!file.empty()) lib.EasySetopt(curl, CURLOPT_CAINFO, file.c_str());
+  if (!dir.empty()) lib.EasySetopt(curl, CURLOPT_CAPATH, dir.c_str());
 }
 
 }  // namespace
@@ -330,56 +334,59 @@ void TFeedFetcher::Fetch(const std::string& link, const TChunkSink& sink,
 void TFeedFetcher::FetchWeb(const std::string& link, const TChunkSink& sink,
                             const TProgressCallback& progress,
                             const TContentTypeCallback& contentType) const {
-  PrepareCurl();
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  const TCurlLibrary& lib = CurlFor(link);
+  std::unique_ptr<CURL, decltype(lib.EasyCleanup)> curl(lib.EasyInit(), lib.EasyCleanup);
   if (!curl) Fail(link, "the HTTP client could not be created");
   CURL* h = curl.get();
-  TTransfer transfer{h, sink,  progress, contentType, FOptions.MaxDocumentSize, 0, false,
-                     0, false, -1,       nullptr};
+  TTransfer transfer{.Lib = lib,
+                     .Handle = h,
+                     .Sink = sink,
+                     .Progress = progress,
+                     .ContentType = contentType,
+                     .Limit = FOptions.MaxDocumentSize};
   char detail[CURL_ERROR_SIZE] = {};
-  curl_easy_setopt(h, CURLOPT_URL, link.c_str());
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, FOptions.MaxRedirects);
-  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(h, CURLOPT_USERAGENT, "Vantle/" VANTLE_VERSION);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, FOptions.ConnectTimeoutSeconds);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT, FOptions.TimeoutSeconds);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, FOptions.StallTimeoutSeconds);
-  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-  UseCertificatesFromEnvironment(h);
+  lib.EasySetopt(h, CURLOPT_URL, link.c_str());
+  lib.EasySetopt(h, CURLOPT_ERRORBUFFER, detail);
+  lib.EasySetopt(h, CURLOPT_NOSIGNAL, 1L);
+  lib.EasySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  lib.EasySetopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  lib.EasySetopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  lib.EasySetopt(h, CURLOPT_MAXREDIRS, FOptions.MaxRedirects);
+  lib.EasySetopt(h, CURLOPT_ACCEPT_ENCODING, "");
+  lib.EasySetopt(h, CURLOPT_USERAGENT, "Vantle/" VANTLE_VERSION);
+  lib.EasySetopt(h, CURLOPT_CONNECTTIMEOUT, FOptions.ConnectTimeoutSeconds);
+  lib.EasySetopt(h, CURLOPT_TIMEOUT, FOptions.TimeoutSeconds);
+  lib.EasySetopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  lib.EasySetopt(h, CURLOPT_LOW_SPEED_TIME, FOptions.StallTimeoutSeconds);
+  lib.EasySetopt(h, CURLOPT_FAILONERROR, 1L);
+  lib.EasySetopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  lib.EasySetopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  UseCertificatesFromEnvironment(lib, h);
   if (FOptions.MaxDocumentSize)
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE,
-                     static_cast<curl_off_t>(FOptions.MaxDocumentSize));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteChunk);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    lib.EasySetopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(FOptions.MaxDocumentSize));
+  lib.EasySetopt(h, CURLOPT_WRITEFUNCTION, WriteChunk);
+  lib.EasySetopt(h, CURLOPT_WRITEDATA, &transfer);
   if (progress) {
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, ReportProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    lib.EasySetopt(h, CURLOPT_NOPROGRESS, 0L);
+    lib.EasySetopt(h, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    lib.EasySetopt(h, CURLOPT_XFERINFODATA, &transfer);
   }
 
   const CURLcode code =
-      FOptions.Aborted ? PerformAbortable(h, FOptions.Aborted) : curl_easy_perform(h);
+      FOptions.Aborted ? PerformAbortable(lib, h, FOptions.Aborted) : lib.EasyPerform(h);
   if (transfer.Error) std::rethrow_exception(transfer.Error);
   if (code == CURLE_ABORTED_BY_CALLBACK && FOptions.Aborted && FOptions.Aborted())
     Fail(link, "aborted");
   if (transfer.FailedStatus) Fail(link, StatusCause(transfer.FailedStatus));
   if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED)
     Fail(link, TooLarge(FOptions.MaxDocumentSize));
-  if (code != CURLE_OK) Fail(link, CauseOf(code, h, detail, UsesProxy(link, SchemeOf(link))));
+  if (code != CURLE_OK) Fail(link, CauseOf(lib, code, h, detail, UsesProxy(link, SchemeOf(link))));
   // An answer without a body that is no success either, such as a redirect nowhere.
-  if (!IsSuccess(StatusOf(h))) Fail(link, StatusCause(StatusOf(h)));
+  if (!IsSuccess(StatusOf(lib, h))) Fail(link, StatusCause(StatusOf(lib, h)));
 
   curl_off_t total = 0, now = 0;
-  curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
-  curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &now);
+  lib.EasyGetinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+  lib.EasyGetinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &now);
   if (!Report(transfer, total, now)) std::rethrow_exception(transfer.Error);
 }
 

@@ -31,7 +31,7 @@ done
 for binary in usr/lib/vantle/vantle usr/bin/vantle-feed; do
   file -b "$unpacked/$binary" | grep -q ', stripped' || fail "/$binary is not stripped"
 done
-for dependency in libqt6svg6 xdg-utils libqt6webenginewidgets6; do
+for dependency in libcurl4 libqt6svg6 xdg-utils libqt6webenginewidgets6; do
   dpkg-deb -f "$deb" Depends | grep -q "\b$dependency\b" || fail "Depends lacks $dependency"
 done
 for page in vantle vantle-feed; do

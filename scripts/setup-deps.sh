@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev zlib1g-dev
   libssl-dev openssl
   qt6-base-dev qt6-base-private-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
-  xvfb xauth x11-utils libx11-dev
+  libfontconfig-dev xvfb xauth x11-utils libx11-dev
   clang-14 libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils file
 )

@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "DataDirectory.h"
+#include "FontWarmUp.h"
 #include "SignalCloser.h"
 #include "UfrmControl.h"
 #include "VantleApplication.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
+  const vantle::TFontWarmUp fonts;
   vantle::TVantleApplication application(argc, argv);
   QGuiApplication::setDesktopFileName(QStringLiteral("vantle"));
 

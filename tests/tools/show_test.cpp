@@ -138,6 +138,21 @@ TEST_F(ShowCommand, ReportsAFailedLoadWithTheReadersStateAndExitsWithOne) {
   EXPECT_EQ(blank["model"], unknown["model"]);
 }
 
+TEST_F(ShowCommand, StartsAndReadsFilesWithoutLibcurlAndNamesItWhenAWebFeedNeedsIt) {
+  // A broken libcurl first on the library path: a program that linked it would not start.
+  Write("libcurl.so.4", "not a library");
+  const std::string web = "http://127.0.0.1:1/feed.xml";
+  const TRun run =
+      RunTool({"show", Write("tiny.xml", kTinyFeed), web}, {{"LD_LIBRARY_PATH", FDir.string()}});
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u) << run.Out << run.Err;
+  EXPECT_EQ(TJson::parse(lines[0])["ok"], true);
+  const std::string error = TJson::parse(lines[1])["error"];
+  EXPECT_TRUE(error.starts_with(web + ": the HTTP client could not be loaded (")) << error;
+  EXPECT_NE(error.find("libcurl.so.4"), std::string::npos) << error;
+}
+
 TEST_F(ShowCommand, PrintsUsageAndExitsWithTwoWithoutLinks) {
   const TRun run = RunTool({"show"});
   EXPECT_EQ(run.Status, 2);
