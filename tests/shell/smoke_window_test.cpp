@@ -16,6 +16,8 @@
 
 #include <csignal>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,8 +91,9 @@ class SmokeRun : public ::testing::Test {
 
   QString Path(const QString& name) const { return FRoot.filePath(name); }
 
-  // Starts the program under xvfb-run; the shell before it notes its pid and display.
-  void StartProgram() {
+  // Starts the program under xvfb-run with `extra` in its environment; the shell before it
+  // notes its pid and display.
+  void StartProgram(const std::vector<std::pair<QString, QString>>& extra = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "QTWEBENGINE_DISABLE_SANDBOX", "DISPLAY",
                              "WAYLAND_DISPLAY", "XDG_DATA_HOME"}) {
@@ -99,6 +102,9 @@ class SmokeRun : public ::testing::Test {
     environment.insert("HOME", Path("home"));
     environment.insert("TMPDIR", Path("tmp"));
     environment.insert("XDG_RUNTIME_DIR", Path("run"));
+    for (const auto& [name, value] : extra) {
+      environment.insert(name, value);
+    }
     FProcess.setProcessEnvironment(environment);
     FProcess.setWorkingDirectory(Path("."));
     FProcess.setProcessChannelMode(QProcess::MergedChannels);
@@ -177,6 +183,15 @@ TEST_F(SmokeRun, StopsOnSigtermWritingTheSettingsAndKeepingTheGroup) {
   EXPECT_EQ(settings, "[SETTINGS]\r\nviewstyle=0\r\nwd=768\r\nhg=586\r\n");
   EXPECT_EQ(QDir(Path("app/Data")).entryList(QDir::Files, QDir::Name),
             (QStringList{"Local.dat", "Settings.ruv"}));
+}
+
+// libcurl is loaded at the first web fetch, not at start: a program linking it would not even
+// start with a broken one first on the library path.
+TEST_F(SmokeRun, ComesUpWithoutLoadingLibcurl) {
+  ASSERT_TRUE(QDir().mkpath(Path("lib")));
+  Write(Path("lib/libcurl.so.4"), "not a library");
+  StartProgram({{"LD_LIBRARY_PATH", Path("lib")}});
+  EXPECT_TRUE(WaitForWindow()) << FProcess.readAll().toStdString();
 }
 
 }  // namespace
