@@ -38,8 +38,9 @@ struct TFetchOptions {
   std::function<bool()> Aborted;
 };
 
-// Fetches a link: http:// and https:// through libcurl, file:// URLs and plain paths
-// from disk; any other scheme fails. Synchronous; raises EFetchError on failure, which a
+// Fetches a link: http:// and https:// through libcurl (loaded at the first web fetch; a
+// libcurl that cannot be loaded fails the fetch), file:// URLs and plain paths from disk; any
+// other scheme fails. Synchronous; raises EFetchError on failure, which a
 // final HTTP status outside 200-299 is. Certificates are verified, against the CA bundle
 // named by SSL_CERT_FILE or SSL_CERT_DIR when set.
 class TFeedFetcher {
