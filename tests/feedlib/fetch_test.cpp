@@ -206,6 +206,23 @@ TEST_F(FetchFromServer, ReadsADocumentAndNamesItselfInTheUserAgent) {
   EXPECT_EQ(FetchAll(Url("/agent")).Body, "<agent>Vantle/" VANTLE_VERSION "</agent>");
 }
 
+// Each test runs in a process of its own under CTest, so these fetches are the first, and
+// they load libcurl together.
+TEST_F(FetchFromServer, LetsThreadsThatFetchTheFirstTimeTogetherEachReadTheirDocument) {
+  std::vector<std::string> bodies(8);
+  std::vector<std::thread> fetches;
+  for (std::string& body : bodies)
+    fetches.emplace_back([this, &body] {
+      try {
+        body = FetchAll(Url("/feed")).Body;
+      } catch (const EFetchError& error) {
+        body = error.what();
+      }
+    });
+  for (std::thread& fetch : fetches) fetch.join();
+  for (const std::string& body : bodies) EXPECT_EQ(body, kFeed);
+}
+
 TEST_F(FetchFromServer, FollowsRedirects) {
   EXPECT_EQ(FetchAll(Url("/moved")).Body, kFeed);
 }
