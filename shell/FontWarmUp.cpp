@@ -8,8 +8,8 @@ namespace vantle {
 
 namespace {
 
-// Fontconfig reads numbers through the locale, which the application sets meanwhile on the
-// other thread: this thread reads in a locale of its own, whose numbers fontconfig reads alike.
+// Fontconfig reads numbers through the locale, which the application sets on the main thread
+// meanwhile: this thread keeps a locale of its own, so that no number is read while it changes.
 void ReadFontConfiguration() {
   const locale_t own = newlocale(LC_ALL_MASK, "C", nullptr);
   if (own) uselocale(own);
