@@ -145,13 +145,17 @@ class SmokeRun : public ::testing::Test {
 
   pid_t ProgramPid() const { return static_cast<pid_t>(std::stol("0" + ReadAll(Path("pid")))); }
 
+  // Ends the program first, so that xvfb-run stops its X server; killed itself, it would
+  // leave the server running.
   void TearDown() override {
     if (FProcess.state() != QProcess::NotRunning) {
       if (ProgramPid() > 0) {
         ::kill(ProgramPid(), SIGKILL);
       }
-      FProcess.kill();
-      FProcess.waitForFinished(10000);
+      if (!FProcess.waitForFinished(10000)) {
+        FProcess.kill();
+        FProcess.waitForFinished(10000);
+      }
     }
   }
 
