@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -110,13 +109,7 @@ class TBrowserTest : public ::testing::Test {
     Browser.show();
   }
 
-  QString WritePage(const QString& name, const QByteArray& html) {
-    const QString path = Dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(html);
-    return path;
-  }
+  QString WritePage(const QString& name, const QByteArray& html) { return Pages.Write(name, html); }
 
   // Runs `start` and waits, bounded, until the view finished a load.
   bool WaitForLoad(const std::function<void()>& start) {
@@ -197,7 +190,7 @@ class TBrowserTest : public ::testing::Test {
     return Browser.View()->page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled);
   }
 
-  QTemporaryDir Dir;
+  test::TFeedFiles Pages;
   std::unique_ptr<TWebBrowser> Owned = std::make_unique<TWebBrowser>();
   TWebBrowser& Browser = *Owned;
 };
@@ -272,7 +265,7 @@ QByteArray Link(const char* id, const QByteArray& href, const char* target = "_s
 
 TEST_F(TBrowserTest, ShowsPicturesFromTheWebButNoLocalPicture) {
   TLoopbackServer server;
-  QFile local(Dir.filePath(QStringLiteral("local.png")));
+  QFile local(Pages.Path(QStringLiteral("local.png")));
   ASSERT_TRUE(local.open(QIODevice::WriteOnly));
   local.write(PictureBytes());
   local.close();
@@ -489,7 +482,7 @@ TEST_F(TBrowserTest, HandsOpenInBrowserToTheDesktopsBrowserAndReadMoreToItself) 
           article.toUtf8() + "</link><description>text</description></item></channel></rss>");
   TSimpleRSS reader;
   reader.LoadFromLink(feed.toStdString());
-  const QString page = Dir.filePath(QStringLiteral("vantle_tmp.htm"));
+  const QString page = Pages.Path(QStringLiteral("vantle_tmp.htm"));
   ASSERT_TRUE(WaitForLoad([&] { ShowFeedView(reader, Browser, 0, page.toStdString()); }));
   TUrlHandler desktop(QStringLiteral("http"));
   const int windows = VisibleWindows();
