@@ -56,7 +56,13 @@ std::string DataDirOf(const TOpmlArgs& args) {
 }
 
 int Export(const TOpmlArgs& args) {
-  const std::string opml = ExportOpml(DataDirOf(args), std::time(nullptr));
+  const std::string dataDir = DataDirOf(args);
+  // A directory that is not there holds no groups to export: an empty OPML would pass for a
+  // backup of nothing.
+  if (!std::filesystem::is_directory(dataDir)) {
+    throw Exception("Cannot open the data directory " + dataDir + ": no such directory");
+  }
+  const std::string opml = ExportOpml(dataDir, std::time(nullptr));
   if (args.Out.empty()) {
     std::cout << opml << std::flush;
   } else {

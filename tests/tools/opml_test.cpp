@@ -104,6 +104,20 @@ TEST_F(OpmlCommandTest, ExitsOneWithTheReasonWhenTheFileCannotBeImported) {
   EXPECT_EQ(Snapshot(Data("A")), before);
 }
 
+TEST_F(OpmlCommandTest, ExportFromADataDirectoryThatIsNotThereFailsAndWritesNothing) {
+  const std::string out = (dir_ / "out.opml").string();
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"opml", "export", "--data", Data("missing")},
+           {"opml", "export", "--data", Data("missing"), "--out", out}}) {
+    const TRun run = Run(args);
+    EXPECT_EQ(run.Status, 1) << args.size();
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find(Data("missing")), std::string::npos) << run.Err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(Data("missing")));
+  }
+}
+
 TEST_F(OpmlCommandTest, ExitsTwoOnAUsageError) {
   const std::vector<std::vector<std::string>> uses = {
       {"opml"},
