@@ -31,7 +31,8 @@ class IBrowserEngine {
   virtual QWebEngineView* View() = 0;
   // The view as a plain widget (the host has no definition of QWebEngineView).
   virtual QWidget* Widget() = 0;
-  // Shows the local file `url`, the one local file the view may show from then on.
+  // Shows the local file `url`, the one local file the view may show from then on (under
+  // any query).
   virtual void ShowFile(const QUrl& url) = 0;
   // Goes back one page; false when there is no earlier page.
   virtual bool Back() = 0;

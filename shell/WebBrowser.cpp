@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "BrowserEngine.h"
+#include "PageAddress.h"
 
 namespace vantle {
 
@@ -118,8 +119,7 @@ QWidget* TWebBrowser::ViewWidget() const {
 
 void TWebBrowser::Navigate(const std::string& path) {
   CreateView();
-  FEngine->ShowFile(
-      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
+  FEngine->ShowFile(PageAddress(path, FLoad));
 }
 
 void TWebBrowser::GoBack() {

@@ -46,8 +46,10 @@ class TWebBrowser : public QWidget, public IWebBrowser {
   // The widget that takes the page's input; null until the view is made.
   QWidget* ViewWidget() const;
 
-  // Shows the local file at `path`.
+  // Shows the local file at `path`, at the address of the current feed load (PageAddress).
   void Navigate(const std::string& path) override;
+  // Makes the next Navigate show a new page, for a new feed load.
+  void StartNewPage() { ++FLoad; }
   // Goes back one page; raises EBrowserError when there is no earlier page.
   void GoBack();
   // Goes forward one page; raises EBrowserError when there is no later page.
@@ -81,6 +83,7 @@ class TWebBrowser : public QWidget, public IWebBrowser {
 
  private:
   std::unique_ptr<IBrowserEngine> FEngine;
+  unsigned FLoad = 0;
 };
 
 }  // namespace vantle

@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -44,6 +45,28 @@ constexpr char DisarmScript[] = R"js(
 })();
 )js";
 
+// A channel without an image gives the generated page the picture "URL Required", which no
+// browser can show; it is hidden there rather than shown broken. Only the generated page is
+// a local file here, and the file's bytes stay as they are.
+constexpr char HideMissingImageScript[] = R"js(
+(function () {
+  if (location.protocol !== 'file:') return;
+  const style = document.createElement('style');
+  style.textContent = 'img[src="URL Required"] { display: none !important; }';
+  (document.head || document.documentElement).appendChild(style);
+})();
+)js";
+
+QWebEngineScript HideMissingImage() {
+  QWebEngineScript script;
+  script.setName(QStringLiteral("vantle-hide-missing-image"));
+  script.setSourceCode(QLatin1String(HideMissingImageScript));
+  script.setInjectionPoint(QWebEngineScript::DocumentReady);
+  script.setWorldId(QWebEngineScript::ApplicationWorld);
+  script.setRunsOnSubFrames(false);
+  return script;
+}
+
 // Feed markup is untrusted: the page admits only the generated page among local files,
 // web pages, and mail links the user clicked, which go to the desktop's mail program.
 // Scripts run only while a web page is shown.
@@ -51,6 +74,7 @@ class TGuardedPage : public QWebEnginePage {
  public:
   TGuardedPage(QWebEngineProfile* profile, const TBrowserEngineEvents& events, QObject* parent)
       : QWebEnginePage(profile, parent), FEvents(events) {
+    scripts().insert(HideMissingImage());
     connect(this, &QWebEnginePage::urlChanged, this,
             [this](const QUrl& url) { AllowScriptsFor(url); });
     connect(this, &QWebEnginePage::loadFinished, this, [this] { Settle(); });
@@ -178,7 +202,8 @@ class TWebEngineBrowser : public IBrowserEngine {
   QWidget* Widget() override { return FView; }
 
   void ShowFile(const QUrl& url) override {
-    FView->GuardedPage().AllowedFile = url;
+    // Each load has an address of its own; the file stays the same.
+    FView->GuardedPage().AllowedFile = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
     FView->load(url);
   }
 
