@@ -11,6 +11,7 @@
 
 #include "Exception.h"
 #include "InputBlocker.h"
+#include "LoadCancelling.h"
 #include "SimpleRSS.h"
 
 namespace vantle {
@@ -26,6 +27,7 @@ struct TDeferred {
 struct TLoadState {
   bool Running = false;
   std::atomic<bool> Abort{false};
+  bool Cancelled = false;
   std::vector<TDeferred> Deferred;
 };
 
@@ -51,6 +53,7 @@ class TRunningLoad {
     }
     State().Running = true;
     State().Abort = false;
+    State().Cancelled = false;
     FReader.XMLFileOptions.FetchOptions.Aborted = [] { return State().Abort.load(); };
   }
   TRunningLoad(const TRunningLoad&) = delete;
@@ -77,6 +80,7 @@ void LoadFeedAside(TSimpleRSS& reader, const std::string& link) {
 void RunAside(TSimpleRSS& reader, const std::function<void()>& work) {
   const TRunningLoad running(reader);
   const TInputBlocker blocker;
+  const TEscapeCancelsLoad escape;
   QEventLoop loop;
   std::atomic<bool> done{false};
   std::exception_ptr error;
@@ -95,6 +99,9 @@ void RunAside(TSimpleRSS& reader, const std::function<void()>& work) {
     AbortFeedLoad();
   }
   worker.join();
+  if (error && State().Cancelled) {
+    throw ELoadCancelled("The load was cancelled");
+  }
   if (error) {
     std::rethrow_exception(error);
   }
@@ -106,6 +113,13 @@ bool FeedLoadRunning() {
 
 void AbortFeedLoad() {
   if (State().Running) {
+    State().Abort = true;
+  }
+}
+
+void CancelFeedLoad() {
+  if (State().Running) {
+    State().Cancelled = true;
     State().Abort = true;
   }
 }
