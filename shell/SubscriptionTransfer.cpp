@@ -1,7 +1,6 @@
 #include "SubscriptionTransfer.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +13,7 @@
 #include "Exception.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
+#include "OpmlFileDialogs.h"
 #include "SubscriptionImport.h"
 #include "URLDropTarget.h"
 #include "UfrmControl.h"
@@ -21,8 +21,6 @@
 namespace vantle {
 
 namespace {
-
-const QString OpmlFilter = QStringLiteral("OPML files (*.opml *.xml);;All files (*)");
 
 QString CountsText(const TImportCounts& counts) {
   return QStringLiteral("Groups created: %1\nFeeds added: %2\nFeeds skipped: %3")
@@ -77,17 +75,19 @@ bool TSubscriptionTransfer::HoldsLock() const {
   return FLock != nullptr && FLock->Held();
 }
 
+bool TSubscriptionTransfer::LockHeldElsewhere() const {
+  return FLock != nullptr && !FLock->Held();
+}
+
 void TSubscriptionTransfer::ImportClick() {
-  const QString path =
-      QFileDialog::getOpenFileName(&FWindow, tr("Import subscriptions"), QString(), OpmlFilter);
+  const QString path = AskOpmlToImport(&FWindow);
   if (path.isEmpty()) return;
   TImportFiles files;
   Import(path.toStdString(), files);
 }
 
 void TSubscriptionTransfer::ExportClick() {
-  const QString path = QFileDialog::getSaveFileName(
-      &FWindow, tr("Export subscriptions"), QStringLiteral("subscriptions.opml"), OpmlFilter);
+  const QString path = AskOpmlToExport(&FWindow);
   if (path.isEmpty()) return;
   Export(path.toStdString());
 }

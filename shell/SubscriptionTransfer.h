@@ -39,6 +39,8 @@ class TSubscriptionTransfer : public QObject {
   void Export(const std::string& path);
   // True while the data directory's lock is held by this window.
   bool HoldsLock() const;
+  // True when another process holds the data directory's lock.
+  bool LockHeldElsewhere() const;
 
   QMenu* TransferMenu;
   QAction* NewGroup2;

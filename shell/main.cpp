@@ -8,6 +8,7 @@
 #include "DataDirectory.h"
 #include "FontWarmUp.h"
 #include "SignalCloser.h"
+#include "SingleWindow.h"
 #include "UfrmControl.h"
 #include "VantleApplication.h"
 
@@ -25,6 +26,13 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("vantle"));
 
   vantle::TfrmControl frmControl(vantle::ApplicationDataDir());
+  // A second window on the same data directory would lose the first one's changes.
+  if (vantle::AnotherWindowRuns(frmControl)) {
+    vantle::CallRunningWindow(frmControl.DataDir());
+    vantle::ShowAlreadyRunning(frmControl.DataDir());
+    return 0;
+  }
+  new vantle::TFrontRequests(frmControl, frmControl.DataDir());
   const vantle::TSignalCloser closer(frmControl);
   frmControl.show();
   return application.exec();

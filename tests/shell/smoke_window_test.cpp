@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <X11/Xlib.h>
 #include <sys/types.h>
 
 #include <csignal>
@@ -69,6 +70,46 @@ std::string WithoutRunDetails(std::string bytes) {
     bytes.replace(widths + 10, 1 + length, "<widths>");
   }
   return bytes;
+}
+
+// Asks the top-level window on screen titled `title` on `display` to close, as a window
+// manager's close button would; false when there is no such window. Qt's hidden windows (the
+// client leader is titled with the application's name) are passed over.
+bool CloseWindowTitled(const QString& display, const QString& authority, const std::string& title) {
+  qputenv("XAUTHORITY", authority.toLocal8Bit());
+  Display* x = XOpenDisplay(display.toLocal8Bit().constData());
+  if (x == nullptr) return false;
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  bool closed = false;
+  if (XQueryTree(x, XDefaultRootWindow(x), &root, &parent, &children, &count) != 0) {
+    for (unsigned i = 0; i < count && !closed; ++i) {
+      XWindowAttributes attributes{};
+      if (XGetWindowAttributes(x, children[i], &attributes) == 0 ||
+          attributes.map_state != IsViewable) {
+        continue;
+      }
+      char* name = nullptr;
+      if (XFetchName(x, children[i], &name) != 0 && name != nullptr) {
+        if (title == name) {
+          XEvent event{};
+          event.xclient.type = ClientMessage;
+          event.xclient.window = children[i];
+          event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+          event.xclient.format = 32;
+          event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+          event.xclient.data.l[1] = CurrentTime;
+          closed = XSendEvent(x, children[i], False, NoEventMask, &event) != 0;
+        }
+        XFree(name);
+      }
+    }
+    XFree(children);
+  }
+  XCloseDisplay(x);
+  return closed;
 }
 
 class SmokeRun : public ::testing::Test {
@@ -187,6 +228,45 @@ TEST_F(SmokeRun, StopsOnSigtermWritingTheSettingsAndKeepingTheGroup) {
   EXPECT_EQ(settings, "[SETTINGS]\r\nviewstyle=0\r\nwd=768\r\nhg=586\r\n");
   EXPECT_EQ(QDir(Path("app/Data")).entryList(QDir::Files, QDir::Name),
             (QStringList{"Local.dat", "Settings.ruv"}));
+}
+
+TEST_F(SmokeRun, ASecondStartOnTheSameDataDirectorySaysSoAndEndsWithoutWriting) {
+  Write(Path("local.xml"), "<rss version=\"2.0\"><channel><title>L</title></channel></rss>");
+  const std::string group = OneFeedGroup(Path("local.xml").toStdString(), "Local Feed");
+  Write(Path("app/Data/Local.dat"), group);
+  StartProgram();
+  ASSERT_TRUE(WaitForWindow()) << FProcess.readAll().toStdString();
+
+  // The same program again, on the first one's display, home and runtime directory.
+  const QString display = QString::fromStdString(ReadAll(Path("display"))).trimmed();
+  const QString authority = QString::fromStdString(ReadAll(Path("xauth"))).trimmed();
+  QProcess second;
+  QProcessEnvironment environment = FProcess.processEnvironment();
+  environment.insert("DISPLAY", display);
+  environment.insert("XAUTHORITY", authority);
+  second.setProcessEnvironment(environment);
+  second.setProcessChannelMode(QProcess::MergedChannels);
+  second.start(Path("app/vantle"), {});
+  ASSERT_TRUE(second.waitForStarted(10000));
+  // Its message box, titled "Vantle", is closed as a user would close it.
+  QDeadlineTimer deadline(60000);
+  bool told = false;
+  while (!told && !deadline.hasExpired() && second.state() == QProcess::Running) {
+    told = CloseWindowTitled(display, authority, "Vantle");
+    QThread::msleep(200);
+  }
+  EXPECT_TRUE(told) << "no message box";
+  if (!second.waitForFinished(30000)) {
+    second.kill();
+    second.waitForFinished(10000);
+    FAIL() << "the second start did not end";
+  }
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0) << second.readAll().toStdString();
+  EXPECT_EQ(QDir(Path("app/Data")).entryList(QDir::Files, QDir::Name), QStringList{"Local.dat"})
+      << "the second start wrote no settings";
+  EXPECT_EQ(ReadAll(Path("app/Data/Local.dat")), group);
+  EXPECT_EQ(FProcess.state(), QProcess::Running) << "the first window runs on";
 }
 
 // libcurl is loaded at the first web fetch, not at start: a program linking it would not even
