@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,12 +29,15 @@
 
 #include "CommandGuard.h"
 #include "Exception.h"
-#include "FirstFrame.h"
 #include "FeedLoadRunner.h"
+#include "FirstFrame.h"
 #include "GridControl.h"
 #include "GroupFiles.h"
 #include "GroupStore.h"
 #include "IniFile.h"
+#include "LoadCancelling.h"
+#include "LoadingPage.h"
+#include "NameQuery.h"
 #include "PageControlEx.h"
 #include "SimpleRSS.h"
 #include "SubscriptionTransfer.h"
@@ -285,7 +287,7 @@ void TfrmControl::CreatePages() {
   layout->addWidget(BasePageControl);
   HomeTab = PictureTab(BasePageControl, "home", 300,
                        {{QStringLiteral("Vantle"), 53}, {tr("Simple Web Feed Reader"), 21}});
-  LoadingTab = PictureTab(BasePageControl, "loading", 120, {{tr("loading..."), 32}});
+  LoadingTab = LoadingPage(BasePageControl);
   ErrorTab = PictureTab(BasePageControl, "error", 120, {{tr("error retrieving feed"), 32}});
   BrowserTab = CreateBrowserTab();
   BasePageControl->addTab(HomeTab, QStringLiteral("HomeTab"));
@@ -801,10 +803,22 @@ void TfrmControl::FeedGridGetAlignment(int, int, Qt::Alignment&, Qt::Alignment& 
 }
 
 void TfrmControl::FeedGridClickCell(int row, int) {
+  const int rowBefore = FSelectedRow;
+  const std::string titleBefore = FCurrentTitle;
+  QWidget* pageBefore = BasePageControl->ActivePage();
   FeedGridSelectRow(row);
   const std::string link = FeedGrid->Cells(0, row);
-  if (link != FCurrentLink) {
-    ShowFeed(link);
+  // The error page shows another feed than the current one: a click on it reads it again.
+  if (link != FCurrentLink || pageBefore == ErrorTab) {
+    try {
+      ShowFeed(link);
+    } catch (const ELoadCancelled&) {
+      // A cancelled load leaves the window as it was before the click.
+      BasePageControl->SetActivePage(pageBefore);
+      FSelectedRow = rowBefore;
+      FCurrentTitle = titleBefore;
+      FeedGrid->RepaintAll();
+    }
     // The load disabled the list; a keyboard user goes on from it to the next feed.
     FeedGrid->setFocus();
   }
@@ -833,6 +847,7 @@ void TfrmControl::ShowFeed(const std::string& link) {
   } loadEnd{*this};
   const TBusyCursor busy;
   if (TryLoadFeed(link)) {
+    WebBrowser->StartNewPage();
     RenderFeed();
     FCurrentLink = link;
     FSelectedRow = FeedGrid->Row();
@@ -848,6 +863,8 @@ bool TfrmControl::TryLoadFeed(const std::string& link) {
   try {
     LoadFeedAside(*FFeedReader, link);
     return true;
+  } catch (const ELoadCancelled&) {
+    throw;
   } catch (const std::exception& error) {
     // The error page shows no reason; its text and picture tell it on hovering.
     for (QLabel* label : ErrorTab->findChildren<QLabel*>())
@@ -965,11 +982,8 @@ void TfrmControl::ClearCurrentFeed() {
 }
 
 void TfrmControl::btnAddGroupClick() {
-  bool ok = false;
-  const QString typed =
-      QInputDialog::getText(this, tr("New Feed Group"), tr("Enter new name for group"),
-                            QLineEdit::Normal, QString(), &ok);
-  if (ok) {
+  QString typed;
+  if (AskName(this, tr("New Feed Group"), tr("Enter new name for group"), typed)) {
     const std::string name = StripNameChars(typed.toStdString());
     const QString trimmed = Q(name).trimmed();
     if (trimmed.isEmpty()) {
@@ -1072,6 +1086,12 @@ void TfrmControl::AddFeed(const std::string& link) {
   }
   dialog.comboGroups->setCurrentIndex(GroupBox->currentIndex());
   if (dialog.exec() == QDialog::Accepted) {
+    // The feed goes into the group picked in the dialog, which is then shown.
+    if (dialog.comboGroups->currentText() != Q(FCurrentGroup)) {
+      CheckGroupReadable(dialog.comboGroups->currentText().toStdString());
+      GroupBox->setCurrentIndex(dialog.comboGroups->currentIndex());
+      GroupBoxChange();
+    }
     AddFeedRow(dialog.FeedLink().toStdString(), dialog.FeedTitle().toStdString());
   }
 }

@@ -108,6 +108,21 @@ TEST_F(WindowCommands, NewGroupStripsTheNameAndWritesTheGroupEmpty) {
   EXPECT_EQ(ReadData("MyFeeds.dat"), EmptyGroupFile("MyFeeds"));
 }
 
+TEST_F(WindowCommands, TheNewGroupQueryIsWideEnoughForItsCaption) {
+  TfrmControl& window = Start();
+  int width = 0;
+  TModalScript script;
+  script.Then(As<QInputDialog>([&](QInputDialog& query) {
+    width = query.width();
+    query.reject();
+  }));
+  window.btnAddGroupClick();
+  // The caption in a bold title font, beside a title bar's icon and three buttons.
+  QFont title = QApplication::font();
+  title.setBold(true);
+  EXPECT_GE(width, QFontMetrics(title).horizontalAdvance("New Feed Group") + 4 * 32);
+}
+
 TEST_F(WindowCommands, NewGroupRemovesEveryCharacterAFileNameCannotHold) {
   TfrmControl& window = Start();
   TModalScript script;
@@ -419,6 +434,31 @@ TEST_F(WindowCommands, AddingAFeedAppendsItAndSortsItIntoPlace) {
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(window.FeedGrid->RowHeights(row), 35);
   }
+}
+
+TEST_F(WindowCommands, NewFeedAddsTheFeedToTheGroupPickedAndShowsItThere) {
+  const std::vector<TFeedRow> feeds = ThreeFeeds();
+  WriteData("Art.dat", groupfile::Group({feeds[0]}));
+  WriteData("News.dat", groupfile::Group({feeds[2]}));
+  TfrmControl& window = Start();
+  ASSERT_EQ(window.CurrentGroup(), "Art");
+  TModalScript script;
+  script.Then(As<TfrmAddFeed>([&](TfrmAddFeed& dialog) {
+    dialog.edLink->setText(QString::fromStdString(feeds[1].Link));
+    dialog.TestLink();
+    dialog.edTitle->setText("B");
+    dialog.comboGroups->setCurrentIndex(dialog.comboGroups->findText("News"));
+    dialog.btnOK->click();
+  }));
+  window.btnNewFeedClick();
+  EXPECT_EQ(window.CurrentGroup(), "News");
+  EXPECT_EQ(window.GroupBox->currentText(), "News");
+  EXPECT_EQ(FeedsInList(), (std::vector<TFeedRow>{feeds[1], feeds[2]}));
+  EXPECT_EQ(window.SelectedRow(), 0);
+  EXPECT_EQ(window.CurrentLink(), feeds[1].Link);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(FeedsOnDisk("News"), (std::vector<TFeedRow>{feeds[1], feeds[2]}));
+  EXPECT_EQ(FeedsOnDisk("Art"), (std::vector<TFeedRow>{feeds[0]}));
 }
 
 TEST_F(WindowCommands, AddingTheFeedShownAgainDoesNotReloadIt) {

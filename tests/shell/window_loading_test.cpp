@@ -3,18 +3,22 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QWebEngineView>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 
 #include "CommandGuard.h"
+#include "FeedLoadRunner.h"
 #include "SignalCloser.h"
 #include "URLDropTarget.h"
 #include "UfrmAddFeed.h"
@@ -285,6 +289,73 @@ TEST_F(WindowLoading, ACommandsErrorIsShownByItsGuardAndReachesNoEventLoop) {
       << message.toStdString();
 }
 
+bool Busy() {
+  return QApplication::overrideCursor() != nullptr &&
+         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+// Escape pressed during a trickling load, from a page the window showed before it.
+struct TCancelCase {
+  const char* Case;
+  bool FeedShownBefore;  // a feed's page; otherwise the home page
+};
+
+void PrintTo(const TCancelCase& cancel, std::ostream* out) {
+  *out << cancel.Case;
+}
+
+class WindowLoadingCancel : public WindowLoading,
+                            public ::testing::WithParamInterface<TCancelCase> {};
+
+TEST_P(WindowLoadingCancel, EscapeCancelsTheLoadAndShowsThePageFromBefore) {
+  // A byte every few tenths of a second: the whole feed would take over ten seconds.
+  Server.Trickle("/trickle.xml", SlowFeed, 40, 300ms);
+  const std::string shown = WriteFeed("shown.xml", "Shown");
+  TfrmControl& window = StartWith({{shown, "Shown"}, {Server.Url("/trickle.xml"), "Trickle"}});
+  // The browser engine starts once the window is on screen, holding the event loop a while.
+  ASSERT_TRUE(WaitFor([&] { return window.WebBrowser->HasView(); }));
+  if (GetParam().FeedShownBefore) ClickRow(0);
+  QWidget* pageBefore = window.BasePageControl->ActivePage();
+  const std::string linkBefore = window.CurrentLink();
+  const int rowBefore = window.SelectedRow();
+  const bool backBefore = window.btnBack->isEnabled();
+
+  auto* picture = window.LoadingTab->findChild<QLabel*>();
+  ASSERT_NE(picture, nullptr);
+  QStringList loadingTexts;
+  // Frames seen during the load: a busy machine may delay the timers, never stop them.
+  std::vector<QImage> frames;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout,
+                   [&] { frames.push_back(picture->pixmap().toImage()); });
+  sampler.start(50);
+  QTimer::singleShot(700, [&] {
+    sampler.stop();
+    for (const QLabel* label : window.LoadingTab->findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) loadingTexts << label->text();
+    }
+    QTest::keyClick(window.FeedGrid, Qt::Key_Escape);
+  });
+  QElapsedTimer clock;
+  clock.start();
+  ClickRow(1);
+  EXPECT_LT(clock.elapsed(), 5000) << "the load ended at the key, not after its 12 seconds";
+  EXPECT_EQ(loadingTexts, (QStringList{"loading...", "Press Esc to cancel"}));
+  EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const QImage& frame) {
+    return frame != frames.front();
+  })) << "the loading picture turns";
+  EXPECT_EQ(window.BasePageControl->ActivePage(), pageBefore);
+  EXPECT_EQ(window.CurrentLink(), linkBefore);
+  EXPECT_EQ(window.SelectedRow(), rowBefore);
+  EXPECT_EQ(window.btnBack->isEnabled(), backBefore);
+  EXPECT_TRUE(window.FeedGrid->isEnabled());
+  EXPECT_FALSE(FeedLoadRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cancels, WindowLoadingCancel,
+                         ::testing::Values(TCancelCase{"OverAFeedsPage", true},
+                                           TCancelCase{"OverTheHomePage", false}));
+
 // A feed whose picture comes from a server that never answers in time.
 std::string FeedWithPictureFrom(const std::string& picture) {
   return "<rss version=\"2.0\"><channel><title>Pictured</title><link>https://example.org/</link>"
@@ -292,11 +363,6 @@ std::string FeedWithPictureFrom(const std::string& picture) {
          picture +
          "</url><title>p</title><link>https://example.org/</link></image>"
          "<item><title>One</title><link>https://example.org/1</link></item></channel></rss>";
-}
-
-bool Busy() {
-  return QApplication::overrideCursor() != nullptr &&
-         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
 }
 
 TEST_F(WindowLoading, ThePageEndsTheBusyStateOnceItsOwnDocumentHasLoaded) {

@@ -4,6 +4,8 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <chrono>
@@ -136,9 +138,24 @@ TEST_F(WindowReading, AFailedLoadShowsTheErrorPageAndKeepsTheFeedShown) {
   EXPECT_TRUE(window.FeedGrid->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-  // The feed still current is not loaded again.
+  // The feed still current is read again: the error page showed another feed.
   ClickRow(0);
-  EXPECT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_EQ(window.SelectedRow(), 0);
+}
+
+TEST_F(WindowReading, AClickOnTheCurrentFeedWhileTheErrorPageShowsReadsItAgain) {
+  const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
+  TfrmControl& window = StartWith({{good, "Alpha"}, {MissingFeed(), "Broken"}});
+  ClickRow(0);
+  ClickRow(1);
+  ASSERT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
+  WriteFeed("alpha.xml", "Alpha Read Again");
+  ClickRow(0);
+  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+  EXPECT_NE(Page().find("Alpha Read Again"), std::string::npos);
+  EXPECT_EQ(window.CurrentLink(), good);
+  EXPECT_EQ(window.CurrentTitle(), "Alpha");
   EXPECT_EQ(window.SelectedRow(), 0);
 }
 
@@ -270,6 +287,102 @@ TEST_F(WindowReading, WalksTheBrowsersHistoryOfAFeedServedOverHttp) {
   EXPECT_FALSE(window.btnForward->isEnabled()) << "there was no later page";
   EXPECT_TRUE(window.btnBack->isEnabled());
 }
+
+// A feed of `items` stories, each linking to `story`: a page taller than the window.
+std::string LongFeed(const std::string& title, const std::string& story, int items = 60) {
+  std::string feed = "<rss version=\"2.0\"><channel><title>" + title +
+                     "</title><link>https://example.org/</link><description>d</description>";
+  for (int i = 0; i < items; ++i) {
+    feed += "<item><title>Story " + std::to_string(i) + "</title><link>" + story +
+            "</link><description>A story long enough to take some room.</description></item>";
+  }
+  return feed + "</channel></rss>";
+}
+
+TEST_F(WindowReading, EachFeedLoadIsANewPageFromItsTopAndForwardLeadsToNoOtherFeed) {
+  TFeedServer server;
+  server.Serve("/story.html", "text/html", "<html><body><p>The story</p></body></html>");
+  server.Serve("/a.xml", "application/rss+xml", LongFeed("Feed A", server.Url("/story.html")));
+  server.Serve("/b.xml", "application/rss+xml", LongFeed("Feed B", server.Url("/story.html")));
+  TfrmControl& window = StartWith({{server.Url("/a.xml"), "A"}, {server.Url("/b.xml"), "B"}});
+  QWebEngineView& view = *window.WebBrowser->View();
+  QSignalSpy loads(&view, &QWebEngineView::loadFinished);
+  const auto scrollTop = [&] {
+    QVariant top;
+    view.page()->runJavaScript(QStringLiteral("window.scrollY"), QWebEngineScript::ApplicationWorld,
+                               [&](const QVariant& value) { top = value; });
+    EXPECT_TRUE(WaitFor([&] { return top.isValid(); }));
+    return top.toInt();
+  };
+
+  ClickRow(0);
+  ASSERT_TRUE(WaitForPage(loads, 1));
+  view.page()->runJavaScript(QStringLiteral("window.scrollTo(0, 1500)"),
+                             QWebEngineScript::ApplicationWorld);
+  ASSERT_TRUE(WaitFor([&] { return scrollTop() > 0; }));
+  ClickRow(1);
+  ASSERT_TRUE(WaitForPage(loads, 2));
+  EXPECT_EQ(scrollTop(), 0) << "a new feed opens at its top";
+
+  // An item link followed on B's page, Back to it, then A: Forward has nowhere to go.
+  view.load(QUrl(QString::fromStdString(server.Url("/story.html"))));
+  ASSERT_TRUE(WaitForPage(loads, 3));
+  window.btnBackClick();
+  ASSERT_TRUE(WaitForPage(loads, 4));
+  ClickRow(0);
+  ASSERT_TRUE(WaitForPage(loads, 5));
+  window.btnForwardClick();
+  QTest::qWait(500);
+  EXPECT_FALSE(window.btnForward->isEnabled());
+  EXPECT_EQ(window.WebBrowser->LocationName(), "vantle_tmp.htm");
+  EXPECT_EQ(window.edLink->text().toStdString(), server.Url("/a.xml"));
+  EXPECT_EQ(window.CurrentLink(), server.Url("/a.xml"));
+}
+
+// A channel with and without an image: the page keeps its bytes, the browser hides only the
+// picture that cannot be shown.
+struct TImageCase {
+  const char* Case;
+  const char* Image;    // the channel's image element
+  const char* Source;   // the src the page gives the header picture
+  const char* Display;  // as computed: the picture floats right, so it is a block
+};
+
+void PrintTo(const TImageCase& image, std::ostream* out) {
+  *out << image.Case;
+}
+
+class WindowReadingImage : public WindowReading,
+                           public ::testing::WithParamInterface<TImageCase> {};
+
+TEST_P(WindowReadingImage, HidesTheHeaderPictureOnlyWhenTheChannelHasNoImage) {
+  const QString path = FRoot.filePath(QStringLiteral("feeds/image.xml"));
+  test::WriteFile(path,
+                  std::string("<rss version=\"2.0\"><channel><title>T</title>"
+                              "<link>https://example.org/</link><description>d</description>") +
+                      GetParam().Image + "</channel></rss>");
+  TfrmControl& window = StartWith({{path.toStdString(), "T"}});
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(0);
+  const std::string tag = std::string("<img src=\"") + GetParam().Source + "\" align=\"right\" />";
+  EXPECT_NE(Page().find(tag), std::string::npos) << "the page's bytes stay as they are";
+  ASSERT_TRUE(WaitForPage(loads));
+  QVariant display;
+  window.WebBrowser->View()->page()->runJavaScript(
+      QStringLiteral("getComputedStyle(document.querySelector('img[src=\"%1\"]')).display")
+          .arg(QString::fromLatin1(GetParam().Source)),
+      QWebEngineScript::ApplicationWorld, [&](const QVariant& value) { display = value; });
+  ASSERT_TRUE(WaitFor([&] { return display.isValid(); }));
+  EXPECT_EQ(display.toString().toStdString(), GetParam().Display);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, WindowReadingImage,
+    ::testing::Values(TImageCase{"WithoutImage", "", "URL Required", "none"},
+                      TImageCase{"WithImage",
+                                 "<image><url>data:image/gif;base64,R0lGODlhAQABAAAAACw=</url>"
+                                 "<title>p</title><link>https://example.org/</link></image>",
+                                 "data:image/gif;base64,R0lGODlhAQABAAAAACw=", "block"}));
 
 TEST_F(WindowReading, ChoosingListOnTheErrorPageRendersWhatTheReaderHolds) {
   const std::string good = WriteFeed("alpha.xml", "Alpha Daily");

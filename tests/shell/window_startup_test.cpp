@@ -14,6 +14,7 @@
 #include "DataDirectory.h"
 #include "PageControlEx.h"
 #include "SignalCloser.h"
+#include "SingleWindow.h"
 #include "WebBrowser.h"
 #include "window_fixture.h"
 
@@ -251,9 +252,10 @@ TEST_F(WindowStartup, ShowsTheHomePageAmongFourPagesWithoutTabs) {
   EXPECT_EQ(home[1]->text(), "Simple Web Feed Reader");
   EXPECT_EQ(home[1]->font().pixelSize(), 21);
   const QList<QLabel*> loading = TextLabels(window.LoadingTab);
-  ASSERT_EQ(loading.size(), 1);
+  ASSERT_EQ(loading.size(), 2);
   EXPECT_EQ(loading[0]->text(), "loading...");
   EXPECT_EQ(loading[0]->font().pixelSize(), 32);
+  EXPECT_EQ(loading[1]->text(), "Press Esc to cancel");
   const QList<QLabel*> error = TextLabels(window.ErrorTab);
   ASSERT_EQ(error.size(), 1);
   EXPECT_EQ(error[0]->text(), "error retrieving feed");
@@ -458,6 +460,20 @@ TEST_F(WindowStartup, ClosesWhenTheApplicationIsAboutToQuit) {
   ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(DataExists("Settings.ruv"));
+}
+
+TEST_F(WindowStartup, ALaterStartOnTheSameDirectoryBringsTheWindowToTheFront) {
+  TfrmControl& window = Start();
+  EXPECT_FALSE(AnotherWindowRuns(window)) << "the window holds the lock itself";
+  new TFrontRequests(window, window.DataDir());
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  window.showMinimized();
+  ASSERT_TRUE(CallRunningWindow(window.DataDir()));
+  EXPECT_TRUE(WaitFor([&] { return window.isActiveWindow() && !window.isMinimized(); }, 5000));
+  EXPECT_FALSE(CallRunningWindow(DataDir() + "elsewhere/")) << "no window runs there";
 }
 
 TEST(WindowSignals, ASecondSignalEndsTheProcessAtOnce) {

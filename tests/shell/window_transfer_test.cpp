@@ -3,6 +3,8 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
@@ -208,6 +210,33 @@ TEST_F(WindowTransfer, ImportsAnOpmlFileDroppedOntoTheWindow) {
   ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
   EXPECT_EQ(message, "Groups created: 1\nFeeds added: 1\nFeeds skipped: 0");
   EXPECT_EQ(Groups(), QStringList{"Dropped"});
+}
+
+TEST_F(WindowTransfer, TheFileDialogsOpenAtHomeThenWhereTheLastFileWasAndExportAddsOpml) {
+  WriteData("News.dat", groupfile::Group({{"a-link", "Alpha"}}));
+  Start();
+  const QString folder = FRoot.filePath(QStringLiteral("exports"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  QString exportOpenedIn;
+  QString importOpenedIn;
+  TModalScript script;
+  script.Then(test::As<QFileDialog>([&](QFileDialog& dialog) {
+    exportOpenedIn = dialog.directory().absolutePath();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(folder + QStringLiteral("/subs"));
+    static_cast<QDialog&>(dialog).accept();
+  }));
+  script.Then(test::As<QFileDialog>([&](QFileDialog& dialog) {
+    importOpenedIn = dialog.directory().absolutePath();
+    dialog.reject();
+  }));
+  test::RunCommand([this] { Transfer().ExportClick(); });
+  test::RunCommand([this] { Transfer().ImportClick(); });
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(exportOpenedIn, QDir::homePath());
+  EXPECT_EQ(importOpenedIn, folder);
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"subs.opml"});
 }
 
 TEST_F(WindowTransfer, ExportsEveryGroupAndHoldsTheDataDirectorysLockWhileRunning) {
