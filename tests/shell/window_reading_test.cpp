@@ -139,23 +139,11 @@ TEST_F(WindowReading, AFailedLoadShowsTheErrorPageAndKeepsTheFeedShown) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   // The feed still current is read again: the error page showed another feed.
-  ClickRow(0);
-  EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
-  EXPECT_EQ(window.SelectedRow(), 0);
-}
-
-TEST_F(WindowReading, AClickOnTheCurrentFeedWhileTheErrorPageShowsReadsItAgain) {
-  const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
-  TfrmControl& window = StartWith({{good, "Alpha"}, {MissingFeed(), "Broken"}});
-  ClickRow(0);
-  ClickRow(1);
-  ASSERT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
   WriteFeed("alpha.xml", "Alpha Read Again");
   ClickRow(0);
   EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
   EXPECT_NE(Page().find("Alpha Read Again"), std::string::npos);
   EXPECT_EQ(window.CurrentLink(), good);
-  EXPECT_EQ(window.CurrentTitle(), "Alpha");
   EXPECT_EQ(window.SelectedRow(), 0);
 }
 
@@ -334,55 +322,33 @@ TEST_F(WindowReading, EachFeedLoadIsANewPageFromItsTopAndForwardLeadsToNoOtherFe
   window.btnForwardClick();
   QTest::qWait(500);
   EXPECT_FALSE(window.btnForward->isEnabled());
-  EXPECT_EQ(window.WebBrowser->LocationName(), "vantle_tmp.htm");
-  EXPECT_EQ(window.edLink->text().toStdString(), server.Url("/a.xml"));
-  EXPECT_EQ(window.CurrentLink(), server.Url("/a.xml"));
+  EXPECT_EQ(window.edLink->text().toStdString(), server.Url("/a.xml")) << "A's page stays";
 }
 
-// A channel with and without an image: the page keeps its bytes, the browser hides only the
-// picture that cannot be shown.
-struct TImageCase {
-  const char* Case;
-  const char* Image;    // the channel's image element
-  const char* Source;   // the src the page gives the header picture
-  const char* Display;  // as computed: the picture floats right, so it is a block
-};
-
-void PrintTo(const TImageCase& image, std::ostream* out) {
-  *out << image.Case;
-}
-
-class WindowReadingImage : public WindowReading,
-                           public ::testing::WithParamInterface<TImageCase> {};
-
-TEST_P(WindowReadingImage, HidesTheHeaderPictureOnlyWhenTheChannelHasNoImage) {
-  const QString path = FRoot.filePath(QStringLiteral("feeds/image.xml"));
+TEST_F(WindowReading, HidesTheHeaderPictureOnlyOfAChannelWithoutImageAndKeepsThePageBytes) {
+  const std::string gif = "data:image/gif;base64,R0lGODlhAQABAAAAACw=";
+  const QString path = FRoot.filePath(QStringLiteral("feeds/pictured.xml"));
   test::WriteFile(path,
-                  std::string("<rss version=\"2.0\"><channel><title>T</title>"
-                              "<link>https://example.org/</link><description>d</description>") +
-                      GetParam().Image + "</channel></rss>");
-  TfrmControl& window = StartWith({{path.toStdString(), "T"}});
+                  "<rss version=\"2.0\"><channel><title>P</title><link>l</link>"
+                  "<description>d</description><image><url>" +
+                      gif + "</url><title>p</title><link>l</link></image></channel></rss>");
+  TfrmControl& window =
+      StartWith({{WriteFeed("plain.xml", "Plain"), "A"}, {path.toStdString(), "B"}});
   QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
-  ClickRow(0);
-  const std::string tag = std::string("<img src=\"") + GetParam().Source + "\" align=\"right\" />";
-  EXPECT_NE(Page().find(tag), std::string::npos) << "the page's bytes stay as they are";
-  ASSERT_TRUE(WaitForPage(loads));
-  QVariant display;
-  window.WebBrowser->View()->page()->runJavaScript(
-      QStringLiteral("getComputedStyle(document.querySelector('img[src=\"%1\"]')).display")
-          .arg(QString::fromLatin1(GetParam().Source)),
-      QWebEngineScript::ApplicationWorld, [&](const QVariant& value) { display = value; });
-  ASSERT_TRUE(WaitFor([&] { return display.isValid(); }));
-  EXPECT_EQ(display.toString().toStdString(), GetParam().Display);
+  // The picture floats right, so it is a block while it shows.
+  for (const auto& [row, source, display] :
+       {std::tuple{0, std::string("URL Required"), "none"}, std::tuple{1, gif, "block"}}) {
+    ClickRow(row);
+    EXPECT_NE(Page().find("<img src=\"" + source + "\" align=\"right\" />"), std::string::npos);
+    ASSERT_TRUE(WaitForPage(loads, row + 1));
+    QVariant shown;
+    window.WebBrowser->View()->page()->runJavaScript(
+        QStringLiteral("getComputedStyle(document.querySelector('img[align]')).display"),
+        QWebEngineScript::ApplicationWorld, [&](const QVariant& value) { shown = value; });
+    ASSERT_TRUE(WaitFor([&] { return shown.isValid(); }));
+    EXPECT_EQ(shown.toString().toStdString(), display) << source;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Images, WindowReadingImage,
-    ::testing::Values(TImageCase{"WithoutImage", "", "URL Required", "none"},
-                      TImageCase{"WithImage",
-                                 "<image><url>data:image/gif;base64,R0lGODlhAQABAAAAACw=</url>"
-                                 "<title>p</title><link>https://example.org/</link></image>",
-                                 "data:image/gif;base64,R0lGODlhAQABAAAAACw=", "block"}));
 
 TEST_F(WindowReading, ChoosingListOnTheErrorPageRendersWhatTheReaderHolds) {
   const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
