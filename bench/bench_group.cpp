@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 namespace {
 

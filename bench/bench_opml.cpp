@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "GroupFiles.h"
-#include "GroupStore.h"
-#include "Opml.h"
-#include "SubscriptionImport.h"
+#include "store/GroupFiles.h"
+#include "store/GroupStore.h"
+#include "store/Opml.h"
+#include "store/SubscriptionImport.h"
 
 namespace {
 

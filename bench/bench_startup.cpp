@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "GridStream.h"
-#include "GridText.h"
+#include "store/GridStream.h"
+#include "store/GridText.h"
 
 namespace {
 

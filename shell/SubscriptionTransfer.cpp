@@ -9,14 +9,14 @@
 
 #include <ctime>
 
-#include "DataDirLock.h"
 #include "Exception.h"
 #include "GridControl.h"
-#include "GroupFiles.h"
 #include "OpmlFileDialogs.h"
-#include "SubscriptionImport.h"
 #include "URLDropTarget.h"
 #include "UfrmControl.h"
+#include "store/DataDirLock.h"
+#include "store/GroupFiles.h"
+#include "store/SubscriptionImport.h"
 
 namespace vantle {
 

@@ -32,8 +32,6 @@
 #include "FeedLoadRunner.h"
 #include "FirstFrame.h"
 #include "GridControl.h"
-#include "GroupFiles.h"
-#include "GroupStore.h"
 #include "IniFile.h"
 #include "LoadCancelling.h"
 #include "LoadingPage.h"
@@ -52,6 +50,8 @@
 #include "VantleApplication.h"
 #include "WebBrowser.h"
 #include "WindowKeys.h"
+#include "store/GroupFiles.h"
+#include "store/GroupStore.h"
 
 // The pictures are compiled into the shell's static library, whose resource object the
 // linker would otherwise drop.

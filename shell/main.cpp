@@ -5,12 +5,12 @@
 #include <iostream>
 
 #include "CommandLine.h"
-#include "DataDirectory.h"
 #include "FontWarmUp.h"
 #include "SignalCloser.h"
 #include "SingleWindow.h"
 #include "UfrmControl.h"
 #include "VantleApplication.h"
+#include "store/DataDirectory.h"
 
 int main(int argc, char** argv) {
   // Answered before Qt starts, so that they need no display.

@@ -3,8 +3,8 @@
 
 #include "Commands.h"
 #include "Exception.h"
-#include "GridStream.h"
-#include "GroupFiles.h"
+#include "store/GridStream.h"
+#include "store/GroupFiles.h"
 
 namespace vantle::tool {
 

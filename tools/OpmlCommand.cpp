@@ -6,13 +6,13 @@
 #include <optional>
 
 #include "Commands.h"
-#include "DataDirLock.h"
-#include "DataDirectory.h"
 #include "Exception.h"
-#include "GroupFiles.h"
-#include "ProgramPlaces.h"
-#include "SubscriptionImport.h"
 #include "UVantleUtils.h"
+#include "store/DataDirLock.h"
+#include "store/DataDirectory.h"
+#include "store/GroupFiles.h"
+#include "store/ProgramPlaces.h"
+#include "store/SubscriptionImport.h"
 
 namespace vantle::tool {
 

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 namespace vantle {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "DataDirectory.h"
+#include "store/DataDirectory.h"
 
 namespace vantle {
 namespace {

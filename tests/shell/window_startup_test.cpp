@@ -11,11 +11,11 @@
 
 #include <csignal>
 
-#include "DataDirectory.h"
 #include "PageControlEx.h"
 #include "SignalCloser.h"
 #include "SingleWindow.h"
 #include "WebBrowser.h"
+#include "store/DataDirectory.h"
 #include "window_fixture.h"
 
 namespace vantle {

@@ -10,11 +10,11 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "DataDirLock.h"
-#include "GroupStore.h"
-#include "NameCollation.h"
-#include "SubscriptionImport.h"
 #include "SubscriptionTransfer.h"
+#include "store/DataDirLock.h"
+#include "store/GroupStore.h"
+#include "store/NameCollation.h"
+#include "store/SubscriptionImport.h"
 #include "window_fixture.h"
 
 namespace vantle {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "DataDirLock.h"
-#include "GroupFiles.h"
-#include "GroupStore.h"
-#include "SubscriptionImport.h"
+#include "store/DataDirLock.h"
+#include "store/GroupFiles.h"
+#include "store/GroupStore.h"
+#include "store/SubscriptionImport.h"
 #include "support/RunTool.h"
 #include "support/TestFiles.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 namespace vantle {
 namespace {

@@ -1,4 +1,4 @@
-#include "GridText.h"
+#include "store/GridText.h"
 
 #include <array>
 #include <cstdint>

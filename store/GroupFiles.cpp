@@ -1,4 +1,4 @@
-#include "GroupFiles.h"
+#include "store/GroupFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

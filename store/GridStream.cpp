@@ -1,4 +1,4 @@
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 #include <unistd.h>
 
@@ -8,7 +8,7 @@
 #include <limits>
 #include <variant>
 
-#include "GridText.h"
+#include "store/GridText.h"
 
 namespace vantle {
 

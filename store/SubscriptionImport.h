@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "Opml.h"
+#include "store/Opml.h"
 
 namespace vantle {
 

@@ -1,4 +1,4 @@
-#include "NameCollation.h"
+#include "store/NameCollation.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>

@@ -1,9 +1,9 @@
-#include "GroupStore.h"
+#include "store/GroupStore.h"
 
 #include <algorithm>
 
-#include "GridStream.h"
 #include "UVantleUtils.h"
+#include "store/GridStream.h"
 
 namespace vantle {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "NameCollation.h"
+#include "store/NameCollation.h"
 
 namespace vantle {
 

@@ -1,12 +1,12 @@
-#include "DataDirectory.h"
+#include "store/DataDirectory.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "ProgramPlaces.h"
 #include "UVantleUtils.h"
+#include "store/ProgramPlaces.h"
 
 namespace vantle {
 

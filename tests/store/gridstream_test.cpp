@@ -1,4 +1,4 @@
-#include "GridStream.h"
+#include "store/GridStream.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "ProgramPlaces.h"
+#include "store/ProgramPlaces.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include "DataDirectory.h"
 #include "UVantleUtils.h"
+#include "store/DataDirectory.h"
 
 namespace vantle {
 

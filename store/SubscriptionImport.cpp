@@ -1,4 +1,4 @@
-#include "SubscriptionImport.h"
+#include "store/SubscriptionImport.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,9 +10,9 @@
 
 #include "Exception.h"
 #include "FileDescriptor.h"
-#include "GridStream.h"
-#include "GroupFiles.h"
 #include "UVantleUtils.h"
+#include "store/GridStream.h"
+#include "store/GroupFiles.h"
 
 namespace vantle {
 

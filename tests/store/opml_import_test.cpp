@@ -3,10 +3,10 @@
 #include <functional>
 
 #include "Exception.h"
-#include "GridStream.h"
-#include "GroupFiles.h"
 #include "StoreTestSupport.h"
-#include "SubscriptionImport.h"
+#include "store/GridStream.h"
+#include "store/GroupFiles.h"
+#include "store/SubscriptionImport.h"
 
 namespace vantle {
 namespace {

@@ -1,12 +1,12 @@
-#include "Opml.h"
+#include "store/Opml.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 
 #include "Exception.h"
-#include "GridText.h"
 #include "XMLDocument.h"
+#include "store/GridText.h"
 
 namespace vantle {
 

@@ -3,11 +3,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "DataDirLock.h"
-#include "DataDirectory.h"
-#include "NameCollation.h"
-#include "ProgramPlaces.h"
 #include "StoreTestSupport.h"
+#include "store/DataDirLock.h"
+#include "store/DataDirectory.h"
+#include "store/NameCollation.h"
+#include "store/ProgramPlaces.h"
 
 namespace vantle {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "GroupStore.h"
+#include "store/GroupStore.h"
 
 namespace vantle {
 

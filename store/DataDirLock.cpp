@@ -1,4 +1,4 @@
-#include "DataDirLock.h"
+#include "store/DataDirLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
