@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "UVantleFormUtils.h"
-#include "UVantleUtils.h"
 #include "UfrmAddFeed.h"
+#include "store/GroupNames.h"
 
 namespace vantle {
 
@@ -21,13 +21,7 @@ const QColor Red(255, 0, 0);
 }  // namespace
 
 bool IsValidGroupName(const QString& name) {
-  for (const char c : InvalidNameChars) {
-    if (name.contains(QLatin1Char(c))) {
-      return false;
-    }
-  }
-  // "." and ".." name directories, and a name of dots only would hide or escape the file.
-  return name.count(QLatin1Char('.')) != name.size();
+  return IsValidGroupName(std::string_view(name.toStdString()));
 }
 
 TfrmGroup::TfrmGroup(QWidget* owner)
@@ -103,12 +97,11 @@ int TfrmGroup::FindGroup(const QString& name) const {
   if (GroupList == nullptr) {
     return -1;
   }
+  std::vector<std::string> names;
   for (int i = 0; i < GroupList->count(); ++i) {
-    if (GroupList->itemText(i).compare(name, Qt::CaseInsensitive) == 0) {
-      return i;
-    }
+    names.push_back(GroupList->itemText(i).toStdString());
   }
-  return -1;
+  return FindGroupName(names, name.toStdString());
 }
 
 QString TfrmGroup::OldName() const {

@@ -37,23 +37,39 @@ void SortFeedList(std::vector<TFeed>& feeds, const TNameCollation& collation) {
   for (std::size_t i = 0; i < keyed.size(); ++i) feeds[i] = std::move(keyed[i].Feed);
 }
 
-std::vector<TFeed> DecodeGroup(std::string_view bytes) {
-  TGridReader reader(bytes);
-  const TGridProps& props = reader.Props();
-  // A file that is not a whole list lands in the window's empty list of one row.
-  const int cols = props.FullGrid ? props.ColCount : 3;
-  const int rows = props.FullGrid ? props.RowCount : 1;
-  std::vector<TFeed> feeds(static_cast<std::size_t>(std::max(rows, 0)));
-  TCellPlacement placement(props.FullGrid, cols, rows);
-  TGridCell cell;
-  while (reader.ReadCell(cell)) {
-    const auto [col, row] = placement.Place(cell);
-    TFeed& feed = feeds[static_cast<std::size_t>(row)];
-    if (col == LinkCol) feed.Link = std::move(cell.Cell);
-    if (col == TitleCol) feed.Title = std::move(cell.Cell);
+TGroupRead DecodeGroupRows(std::string_view bytes) {
+  TGroupRead read;
+  std::vector<TFeed>& feeds = read.Feeds;
+  try {
+    TGridReader reader(bytes);
+    const TGridProps& props = reader.Props();
+    // A file that is not a whole list lands in the window's empty list of one row.
+    const int cols = props.FullGrid ? props.ColCount : 3;
+    const int rows = props.FullGrid ? props.RowCount : 1;
+    feeds.resize(static_cast<std::size_t>(std::max(rows, 0)));
+    TCellPlacement placement(props.FullGrid, cols, rows);
+    TGridCell cell;
+    while (reader.ReadCell(cell)) {
+      const auto [col, row] = placement.Place(cell);
+      TFeed& feed = feeds[static_cast<std::size_t>(row)];
+      if (col == LinkCol) feed.Link = std::move(cell.Cell);
+      if (col == TitleCol) feed.Title = std::move(cell.Cell);
+    }
+  } catch (const TGridStreamException& error) {
+    read.Error = error.Message();
   }
-  std::erase_if(feeds, [](const TFeed& feed) { return feed.Link.empty() && feed.Title.empty(); });
-  return feeds;
+  // Past an error, rows without a link are the empty ones the head's row count made.
+  const bool whole = read.Error.empty();
+  std::erase_if(feeds, [whole](const TFeed& feed) {
+    return feed.Link.empty() && (!whole || feed.Title.empty());
+  });
+  return read;
+}
+
+std::vector<TFeed> DecodeGroup(std::string_view bytes) {
+  TGroupRead read = DecodeGroupRows(bytes);
+  if (!read.Error.empty()) throw TGridStreamException(read.Error);
+  return std::move(read.Feeds);
 }
 
 std::string EncodeGroup(const std::vector<TFeed>& feeds, const std::vector<int>& colWidths) {
@@ -96,6 +112,13 @@ std::vector<std::string> ListGroups(const std::string& dataDir, const TNameColla
     return collation.Compare(a, b) < 0;
   });
   return names;
+}
+
+std::size_t GroupEntryPosition(const std::vector<std::string>& groups, std::string_view name,
+                               const TNameCollation& collation) {
+  std::size_t index = 0;
+  while (index < groups.size() && collation.Compare(groups[index], name) <= 0) ++index;
+  return index;
 }
 
 std::string GroupFilePath(const std::string& dataDir, const std::string& group) {

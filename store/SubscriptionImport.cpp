@@ -10,7 +10,6 @@
 
 #include "Exception.h"
 #include "FileDescriptor.h"
-#include "UVantleUtils.h"
 #include "store/GridStream.h"
 #include "store/GroupFiles.h"
 
@@ -18,7 +17,6 @@ namespace vantle {
 
 namespace {
 
-constexpr std::string_view ImportedGroup = "Imported";
 constexpr std::string_view ExportTitle = "Vantle subscriptions";
 constexpr std::string_view NewSuffix = ".importing";
 constexpr std::string_view BackupSuffix = ".backup";
@@ -47,7 +45,7 @@ TTarget NewTarget(const std::string& name, bool existed) {
 
 TTarget* FindTarget(std::vector<TTarget>& targets, std::string_view name) {
   for (TTarget& target : targets)
-    if (TNameCollation::EqualIgnoringCase(target.Name, name)) return &target;
+    if (IsSameGroupName(target.Name, name)) return &target;
   return nullptr;
 }
 
@@ -76,7 +74,7 @@ TTarget& TargetFor(std::vector<TTarget>& targets, const std::vector<std::string>
                    const std::string& dataDir, const std::string& name) {
   if (TTarget* met = FindTarget(targets, name)) return *met;
   for (const std::string& group : existing) {
-    if (TNameCollation::EqualIgnoringCase(group, name)) {
+    if (IsSameGroupName(group, name)) {
       return targets.emplace_back(ExistingTarget(dataDir, group));
     }
   }
@@ -165,14 +163,6 @@ void TImportFiles::Rename(const std::string& from, const std::string& to) {
 
 void TImportFiles::Remove(const std::string& path) {
   ::unlink(path.c_str());
-}
-
-std::string CleanGroupName(std::string_view name) {
-  std::string cleaned = StripNameChars(name);
-  std::string_view kept = cleaned;
-  while (!kept.empty() && static_cast<unsigned char>(kept.front()) <= ' ') kept.remove_prefix(1);
-  while (!kept.empty() && static_cast<unsigned char>(kept.back()) <= ' ') kept.remove_suffix(1);
-  return kept.empty() ? std::string(ImportedGroup) : std::string(kept);
 }
 
 TImportCounts ImportSubscriptions(const std::string& dataDir,

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/GroupNames.h"
 #include "store/Opml.h"
 
 namespace vantle {
@@ -29,10 +30,6 @@ class TImportFiles {
   // Removes the file at `path`, if it can.
   virtual void Remove(const std::string& path);
 };
-
-// A group name as New Group cleans it: without the characters of InvalidNameChars, trimmed;
-// "Imported" when nothing is left.
-std::string CleanGroupName(std::string_view name);
 
 // Imports `subscriptions` into the data directory `dataDir` (with its trailing separator):
 // each folder goes to the group of its cleaned name (an existing one when it matches

@@ -74,7 +74,13 @@ int Export(const TOpmlArgs& args) {
 int Import(const TOpmlArgs& args) {
   const std::string dataDir = DataDirOf(args);
   std::filesystem::create_directories(dataDir);
-  const TDataDirLock lock(dataDir);
+  // Held for the whole import: no window starts between reading the groups and writing them.
+  const TDataDirLock lock(dataDir, TLockRole::Tool);
+  if (!lock.Held() && lock.HolderRole() == TLockRole::Tool) {
+    std::cerr << "vantle-feed: another vantle-feed is still changing the data directory " << dataDir
+              << "; nothing was imported.\n";
+    return 1;
+  }
   if (!lock.Held()) {
     std::cerr << "vantle-feed: Vantle is running with the data directory " << dataDir;
     if (lock.Holder() > 0) std::cerr << " (process " << lock.Holder() << ")";
