@@ -41,9 +41,16 @@ TSubscriptionTransfer::TSubscriptionTransfer(TfrmControl& window)
   // A click still makes a new group; the arrow beside it opens the menu.
   window.btnAddGroup->setMenu(TransferMenu);
   window.btnAddGroup->setPopupMode(QToolButton::MenuButtonPopup);
-  connect(NewGroup2, &QAction::triggered, this, [this] { FWindow.btnAddGroupClick(); });
-  connect(ImportSubscriptions1, &QAction::triggered, this, [this] { ImportClick(); });
-  connect(ExportSubscriptions1, &QAction::triggered, this, [this] { ExportClick(); });
+  // Like every command of the window, these run under its command guard.
+  const auto command = [this](void (TSubscriptionTransfer::*handler)()) {
+    return [this, handler] { FWindow.RunWindowCommand([this, handler] { (this->*handler)(); }); };
+  };
+  connect(NewGroup2, &QAction::triggered, this,
+          [this] { FWindow.RunWindowCommand([this] { FWindow.btnAddGroupClick(); }); });
+  connect(ImportSubscriptions1, &QAction::triggered, this,
+          command(&TSubscriptionTransfer::ImportClick));
+  connect(ExportSubscriptions1, &QAction::triggered, this,
+          command(&TSubscriptionTransfer::ExportClick));
 
   // A dropped .opml file is imported; any other drop stays a new feed.
   auto dropURL = std::move(window.URLDropTarget->OnDropURL);
@@ -56,8 +63,10 @@ TSubscriptionTransfer::TSubscriptionTransfer(TfrmControl& window)
     QMetaObject::invokeMethod(
         this,
         [this, opml] {
-          TImportFiles files;
-          Import(opml, files);
+          FWindow.RunWindowCommand([this, opml] {
+            TImportFiles files;
+            Import(opml, files);
+          });
         },
         Qt::QueuedConnection);
   };

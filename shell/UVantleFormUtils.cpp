@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTabBar>
 #include <QWidget>
 
@@ -16,6 +17,14 @@ void CenterOnWindow(const QWidget& window, QWidget& dialog) {
   // C++ integer division truncates toward zero, as the placement rule asks.
   dialog.move(outer.left() + (outer.width() - inner.width()) / 2,
               outer.top() + (outer.height() - inner.height()) / 2);
+}
+
+void CenterOnScreen(QWidget& form) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize area = screen->geometry().size();
+    // A form 3 pixels wider than the screen is at -1.
+    form.move((area.width() - form.width()) / 2, (area.height() - form.height()) / 2);
+  }
 }
 
 void LockFormSize(QWidget& form) {

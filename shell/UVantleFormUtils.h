@@ -11,6 +11,8 @@ class TPageControlEx;
 
 // Centres `dialog` on `window` (integer division toward zero), using their current sizes.
 void CenterOnWindow(const QWidget& window, QWidget& dialog);
+// Centres `form` on the primary screen (integer division toward zero), if there is one.
+void CenterOnScreen(QWidget& form);
 // Fixes the form's minimum and maximum size to its current size.
 void LockFormSize(QWidget& form);
 // Clears the form's size limits.

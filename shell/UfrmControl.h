@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QBrush;
@@ -22,6 +23,8 @@ namespace vantle {
 class TGridControl;
 class TPageControlEx;
 class TSimpleRSS;
+class TSubscriptions;
+struct TFeed;
 class TURLDropTarget;
 class TWebBrowser;
 
@@ -86,10 +89,6 @@ class TfrmControl : public QWidget {
   // Orders the rows by title, then link (locale collation, no case) and re-selects the
   // title at the cursor.
   void SortFeeds();
-  // DataDir + `group` + ".dat".
-  std::string GroupPath(const std::string& group) const;
-  // DataDir + "Settings.ruv".
-  std::string SettingsPath() const;
 
   // Gives the list its three-column layout and one empty row.
   void SetupFeedList();
@@ -200,26 +199,15 @@ class TfrmControl : public QWidget {
   TURLDropTarget* URLDropTarget;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateControls();
-  void CreateToolRow();
-  void CreateSecondRow();
-  void CreateFeedList();
-  void CreatePages();
-  QWidget* CreateBrowserTab();
-  void CreateMenus();
   void ConnectEvents();
-  void LayOutControls();
-  bool FilterBrowserDrag(QEvent& event);
 
   int AddGroupEntry(const QString& name);
-  bool HasGroupIgnoringCase(const QString& name) const;
-  void ForgetUnreadableGroup();
-  void CheckGroupReadable(const std::string& group) const;
+  std::vector<std::string> GroupNames() const;
+  void ForgetUnreadableGroup(std::vector<TFeed> kept);
   void RenameGroup(int index, const std::string& name);
   void DeleteCurrentGroup();
   void AddFeedRow(const std::string& link, const std::string& title);
@@ -237,7 +225,7 @@ class TfrmControl : public QWidget {
 
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
-  std::string FDamagedFile;
+  std::unique_ptr<TSubscriptions> FStore;
   bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;

@@ -27,6 +27,11 @@ bool Exists(const std::string& path) {
 TSubscriptions::TSubscriptions(std::string dataDir, const TNameCollation& collation)
     : FDataDir(std::move(dataDir)), FCollation(collation) {}
 
+void TSubscriptions::MakeDataDir() const {
+  std::error_code error;
+  std::filesystem::create_directories(FDataDir, error);
+}
+
 std::string TSubscriptions::GroupPath(std::string_view group) const {
   return GroupFilePath(FDataDir, std::string(group));
 }

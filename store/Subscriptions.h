@@ -29,6 +29,9 @@ class TSubscriptions {
                           const TNameCollation& collation = TNameCollation::User());
 
   const std::string& DataDir() const { return FDataDir; }
+  // Creates the data directory when missing; one that cannot be made shows later, when a
+  // group file cannot be written.
+  void MakeDataDir() const;
   // DataDir + `group` + ".dat".
   std::string GroupPath(std::string_view group) const;
 
