@@ -362,6 +362,30 @@ std::pair<int, int> TCellPlacement::Place(const TGridCell& cell) {
   return {static_cast<int>(col), static_cast<int>(row)};
 }
 
+TGridRecords DecodeGridRecords(std::string_view bytes) {
+  TGridRecords records;
+  try {
+    ReadGridStream(
+        bytes,
+        [&records](const TGridProps& props) {
+          records.Props = props;
+          records.HasProps = true;
+        },
+        [&records](const TGridCell& cell) { records.Cells.push_back(cell); });
+  } catch (const TGridStreamException& error) {
+    records.Error = error.Message();
+  }
+  return records;
+}
+
+std::string EncodeGridRecords(const TGridProps& props, const std::vector<TGridCell>& cells) {
+  TGridWriter writer;
+  writer.Reserve(128 + cells.size() * 80);
+  writer.WriteProps(props);
+  for (const TGridCell& cell : cells) writer.WriteCell(cell.Col, cell.Row, cell.Cell);
+  return writer.Bytes();
+}
+
 void ReadGridStream(std::string_view bytes, const std::function<void(const TGridProps&)>& on_props,
                     const std::function<void(const TGridCell&)>& on_cell) {
   TGridReader reader(bytes);

@@ -121,6 +121,24 @@ class TCellPlacement {
   int row_origin_ = 0;
 };
 
+// A group file as its records: the first one and every cell record in file order, up to the
+// first read error, which comes with them. The store's feed list reads and writes through
+// these; the grid streams the same records cell by cell through TGridReader and TGridWriter,
+// so that a large group needs no second copy.
+struct TGridRecords {
+  bool HasProps = false;  // the first record was read whole
+  TGridProps Props;
+  std::vector<TGridCell> Cells;
+  std::string Error;  // the read error that stopped the reading; empty when read whole
+};
+
+// The records of `bytes`.
+TGridRecords DecodeGridRecords(std::string_view bytes);
+
+// The bytes of the first record `props`, then of `cells` in order. Raises what a reader
+// would refuse, as TGridWriter does.
+std::string EncodeGridRecords(const TGridProps& props, const std::vector<TGridCell>& cells);
+
 // Reads a whole group file: `on_props` gets the first record, then `on_cell` each cell record
 // in file order. An error stops the reading where it arose, after the records before it.
 void ReadGridStream(std::string_view bytes, const std::function<void(const TGridProps&)>& on_props,

@@ -40,16 +40,16 @@ void SortFeedList(std::vector<TFeed>& feeds, const TNameCollation& collation) {
 TGroupRead DecodeGroupRows(std::string_view bytes) {
   TGroupRead read;
   std::vector<TFeed>& feeds = read.Feeds;
+  TGridRecords records = DecodeGridRecords(bytes);
+  read.Error = std::move(records.Error);
   try {
-    TGridReader reader(bytes);
-    const TGridProps& props = reader.Props();
+    const TGridProps& props = records.Props;
     // A file that is not a whole list lands in the window's empty list of one row.
     const int cols = props.FullGrid ? props.ColCount : 3;
-    const int rows = props.FullGrid ? props.RowCount : 1;
+    const int rows = !records.HasProps ? 0 : props.FullGrid ? props.RowCount : 1;
     feeds.resize(static_cast<std::size_t>(std::max(rows, 0)));
     TCellPlacement placement(props.FullGrid, cols, rows);
-    TGridCell cell;
-    while (reader.ReadCell(cell)) {
+    for (TGridCell& cell : records.Cells) {
       const auto [col, row] = placement.Place(cell);
       TFeed& feed = feeds[static_cast<std::size_t>(row)];
       if (col == LinkCol) feed.Link = std::move(cell.Cell);
@@ -80,15 +80,14 @@ std::string EncodeGroup(const std::vector<TFeed>& feeds, const std::vector<int>&
   props.RowHeights.assign(static_cast<std::size_t>(props.RowCount), StoreRowHeight);
   props.FullGrid = true;
   props.ID = GridStreamID();
-  TGridWriter writer;
-  writer.Reserve(128 + feeds.size() * 160);
-  writer.WriteProps(props);
+  std::vector<TGridCell> cells;
+  cells.reserve(feeds.size() * 2);
   for (std::size_t row = 0; row < feeds.size(); ++row) {
-    const auto at = static_cast<int>(row);
-    if (!feeds[row].Link.empty()) writer.WriteCell(LinkCol, at, feeds[row].Link);
-    if (!feeds[row].Title.empty()) writer.WriteCell(TitleCol, at, feeds[row].Title);
+    const auto at = static_cast<int32_t>(row);
+    if (!feeds[row].Link.empty()) cells.push_back({LinkCol, at, feeds[row].Link, false});
+    if (!feeds[row].Title.empty()) cells.push_back({TitleCol, at, feeds[row].Title, false});
   }
-  return writer.Bytes();
+  return EncodeGridRecords(props, cells);
 }
 
 std::vector<int> ColWidthsOf(std::string_view bytes) {

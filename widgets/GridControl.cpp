@@ -214,6 +214,7 @@ std::string TGridControl::SaveToBytes() const {
   for (int row = 0; row < rowCount(); ++row) props.RowHeights.push_back(rowHeight(row));
   props.FullGrid = true;
   props.ID = id_;
+  // Cells go to the writer as they are read off the grid, never copied into records.
   TGridWriter writer;
   writer.WriteProps(props);
   for (int row = 0; row < rowCount(); ++row) {
