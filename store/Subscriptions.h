@@ -21,7 +21,9 @@ enum class TStoreOutcome {
 
 // The subscriptions of one data directory: its groups and their feeds, one call per user
 // action, for the reader window and the command-line tool alike. File failures raise
-// vantle::Exception with the file's message; refusals are returned.
+// vantle::Exception with the file's message; refusals are returned. The window holds the
+// data directory's lock for its life; the tool holds TDataDirLock(dataDir, TLockRole::Tool)
+// around each read, change and write it makes through here.
 class TSubscriptions {
  public:
   // Over `dataDir`, with its trailing separator.
