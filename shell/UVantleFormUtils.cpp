@@ -1,5 +1,6 @@
 #include "UVantleFormUtils.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -17,6 +18,13 @@ void CenterOnWindow(const QWidget& window, QWidget& dialog) {
   // C++ integer division truncates toward zero, as the placement rule asks.
   dialog.move(outer.left() + (outer.width() - inner.width()) / 2,
               outer.top() + (outer.height() - inner.height()) / 2);
+}
+
+void CopyChoices(const QComboBox& from, QComboBox& to) {
+  for (int i = 0; i < from.count(); ++i) {
+    to.addItem(from.itemText(i));
+  }
+  to.setCurrentIndex(from.currentIndex());
 }
 
 void CenterOnScreen(QWidget& form) {

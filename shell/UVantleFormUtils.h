@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QApplication>
+
 class QColor;
+class QComboBox;
 class QLabel;
 class QString;
 class QWidget;
@@ -9,6 +12,17 @@ namespace vantle {
 
 class TPageControlEx;
 
+// The busy cursor for the life of the guard, whatever ends the command or the test.
+class TBusyCursor {
+ public:
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Gives `to` the entries of `from`, with the same one chosen.
+void CopyChoices(const QComboBox& from, QComboBox& to);
 // Centres `dialog` on `window` (integer division toward zero), using their current sizes.
 void CenterOnWindow(const QWidget& window, QWidget& dialog);
 // Centres `form` on the primary screen (integer division toward zero), if there is one.

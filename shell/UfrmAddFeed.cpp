@@ -36,15 +36,6 @@ const QColor Navy(0, 0, 128);
 const QColor Green(0, 128, 0);
 const QColor Red(255, 0, 0);
 
-// Keeps the busy cursor for the life of the guard, whatever ends the test.
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 }  // namespace
 
 TfrmAddFeed::TfrmAddFeed(QWidget* owner)

@@ -54,15 +54,6 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The busy cursor for the life of the guard, whatever ends the command.
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 }  // namespace
 
 TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
@@ -673,10 +664,7 @@ void TfrmControl::AddFeed(const std::string& link) {
   TfrmAddFeed dialog(this);
   CenterOnWindow(*this, dialog);
   dialog.edLink->setText(Q(link));
-  for (int i = 0; i < GroupBox->count(); ++i) {
-    dialog.comboGroups->addItem(GroupBox->itemText(i));
-  }
-  dialog.comboGroups->setCurrentIndex(GroupBox->currentIndex());
+  CopyChoices(*GroupBox, *dialog.comboGroups);
   if (dialog.exec() == QDialog::Accepted) {
     // The feed goes into the group picked in the dialog, which is then shown.
     if (dialog.comboGroups->currentText() != Q(FCurrentGroup)) {
@@ -737,10 +725,7 @@ void TfrmControl::btnEditFeedClick() {
   FocusSelectedRow();
   TfrmAddFeed dialog(this);
   CenterOnWindow(*this, dialog);
-  for (int i = 0; i < GroupBox->count(); ++i) {
-    dialog.comboGroups->addItem(GroupBox->itemText(i));
-  }
-  dialog.comboGroups->setCurrentIndex(GroupBox->currentIndex());
+  CopyChoices(*GroupBox, *dialog.comboGroups);
   const std::string editedLink = FeedGrid->Cells(0, FSelectedRow);
   dialog.SetEditMode(Q(editedLink), Q(FCurrentTitle));
   const int result = dialog.exec();
