@@ -23,17 +23,19 @@ void TSimpleParserAtom::ParseHead(IXMLNode& head) {
     IXMLNode& child = children.Nodes(i);
     const std::string& name = child.NodeName();
     if (name == sTitle) {
-      channel.Required.SetTitle(TextOf(child));
+      channel.Required.SetTitle(RequiredText(child));
     } else if (name == sLink) {
       // A link without an address is skipped, so the last one that has one wins.
       if (std::optional<std::string> href = OptionalAttribute(child, sHref))
         channel.Required.SetLink(std::move(*href));
     } else if (name == sTagline) {
-      channel.Required.SetDesc(TextOf(child));
+      channel.Required.SetDesc(RequiredText(child));
     } else if (name == sGenerator) {
-      channel.Optional.Generator = TextOf(child);
+      if (std::optional<std::string> generator = TextRead(child))
+        channel.Optional.Generator = *generator;
     } else if (name == sModified) {
-      channel.Optional.PubDate.ParseISO8601(TextOf(child));
+      if (std::optional<std::string> modified = TextRead(child))
+        channel.Optional.PubDate.ParseISO8601(*modified);
     }
   }
 }
@@ -54,30 +56,35 @@ void TSimpleParserAtom::ReadEntries(IXMLNode& element, const IXMLNode* head) {
 
 void TSimpleParserAtom::ReadEntry(IXMLNode& entry) {
   TRSSItem& item = RSS.Items().Add();
-  if (IXMLNode* title = RequireTitleOrBody(entry, sEntry, sContent)) item.Title = TextOf(*title);
+  RequireTitleOrBody(entry, sEntry, sContent);
+  if (std::optional<std::string> title = ChildText(entry, sTitle)) item.Title = *title;
   // Only the first link counts, even when it has no address.
   if (IXMLNode* link = FindChild(entry, sLink))
     if (std::optional<std::string> href = OptionalAttribute(*link, sHref))
       item.Link = std::move(*href);
-  if (IXMLNode* content = FindChild(entry, sContent)) {
-    item.Description = BodyOf(*content);
-    if (OptionalAttribute(*content, sMode) == sBase64)
-      item.Description = DecodeBase64(item.Description);
-  }
+  if (std::optional<std::string> content =
+          FirstChildValue(entry, sContent, [this](IXMLNode& child) {
+            std::optional<std::string> body = BodyRead(child);
+            if (body && OptionalAttribute(child, sMode) == sBase64)
+              return std::optional(DecodeBase64(*body));
+            return body;
+          }))
+    item.Description = *content;
   if (IXMLNode* author = FindChild(entry, sAuthor)) {
-    if (IXMLNode* name = FindChild(*author, sName)) item.Author.Name = TextOf(*name);
-    if (IXMLNode* email = FindChild(*author, sEmail)) item.Author.EMail = TextOf(*email);
-    if (IXMLNode* url = FindChild(*author, sURL)) item.Author.URL = TextOf(*url);
+    if (std::optional<std::string> name = ChildText(*author, sName)) item.Author.Name = *name;
+    if (std::optional<std::string> email = ChildText(*author, sEmail)) item.Author.EMail = *email;
+    if (std::optional<std::string> url = ChildText(*author, sURL)) item.Author.URL = *url;
   }
-  if (IXMLNode* comments = FindChild(entry, sComments)) item.Comments = TextOf(*comments);
-  if (IXMLNode* modified = FindChild(entry, sModified))
-    item.PubDate.ParseISO8601(TextOf(*modified));
+  if (std::optional<std::string> comments = ChildText(entry, sComments)) item.Comments = *comments;
+  if (std::optional<std::string> modified = ChildText(entry, sModified))
+    item.PubDate.ParseISO8601(*modified);
   if (IXMLNode* enclosure = FindChild(entry, sEnclosure)) ReadEnclosure(*enclosure, item.Enclosure);
-  if (IXMLNode* id = FindChild(entry, sID)) {
+  if (std::optional<std::string> id = ChildText(entry, sID)) {
     item.GUID.Include = true;
-    item.GUID.GUID = TextOf(*id);
+    item.GUID.GUID = *id;
   }
-  if (IXMLNode* pubDate = FindChild(entry, sPubDate)) item.PubDate.ParseRFC822(TextOf(*pubDate));
+  if (std::optional<std::string> pubDate = ChildText(entry, sPubDate))
+    item.PubDate.ParseRFC822(*pubDate);
   if (IXMLNode* source = FindChild(entry, sSource)) ReadSource(*source, item.Source);
   ReadItemCategories(entry, item.Categories);
 }

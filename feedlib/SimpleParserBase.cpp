@@ -2,17 +2,25 @@
 
 #include <utility>
 
+#include "ElementMarkup.h"
 #include "SimpleRSS.h"
 #include "SimpleRSSConst.h"
 #include "SimpleRSSException.h"
 #include "SimpleRSSUtils.h"
+#include "Variant.h"
 #include "XMLDocument.h"
 
 namespace vantle {
 
 namespace {
 
-using TRowReader = void (*)(IXMLNode& element, TRSSChannel& channel);
+// The names of the parts of categories and sources that Atom 1.0 writes.
+constexpr std::string_view sTerm = "term";
+constexpr std::string_view sRel = "rel";
+constexpr std::string_view sSelf = "self";
+constexpr std::string_view sAlternate = "alternate";
+
+using TRowReader = void (*)(TSimpleParserBase& parser, IXMLNode& element, TRSSChannel& channel);
 
 struct TChannelRow {
   std::string_view Name;
@@ -27,7 +35,39 @@ std::string RequiredFieldPath(std::string_view parent, std::string_view name) {
   return path;
 }
 
+int32_t IntegerOf(IXMLNode& node) {
+  return node.NodeValue().AsInteger();
+}
+
+// Whether an element holds more than one text: elements, comments or several nodes.
+bool HoldsMarkup(IXMLNode& node) {
+  if (node.NodeType() != TNodeType::ntElement) return false;
+  const IXMLNodeList& children = node.ChildNodes();
+  if (children.Count() > 1) return true;
+  if (children.Count() == 0) return false;
+  const TNodeType only = children.Nodes(0).NodeType();
+  return only != TNodeType::ntText && only != TNodeType::ntCData;
+}
+
+// What a node that does not read as text gives: its markup as `kind` wants it, or nothing
+// when it holds no markup (it is empty) or only empty markup.
+std::optional<std::string> ReadAround(IXMLNode& node, bool keepMarkup) {
+  if (!HoldsMarkup(node)) return std::nullopt;
+  std::string text = keepMarkup ? InnerXhtml(node) : StrippedText(node);
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
 }  // namespace
+
+TSimpleParserBase::TSimpleParserBase(TSimpleRSS& rss) : RSS(rss), FTolerant(rss.Tolerant) {}
+
+void TSimpleParserBase::Run() {
+  Parse();
+  TRSSImageReq& image = RSS.Channel().Optional.Image.Required;
+  if (FImageTakesTitle) image.SetTitle(RSS.Channel().Required.StoredTitle());
+  if (FImageTakesLink) image.SetLink(RSS.Channel().Required.StoredLink());
+}
 
 IXMLNode* TSimpleParserBase::FindChild(IXMLNode& element, std::string_view name) {
   return element.ChildNodes().FindNode(name);
@@ -50,10 +90,6 @@ std::string TSimpleParserBase::TextOf(IXMLNode& node) {
   return node.NodeValue().AsString();
 }
 
-int32_t TSimpleParserBase::IntegerOf(IXMLNode& node) {
-  return node.NodeValue().AsInteger();
-}
-
 std::string TSimpleParserBase::TextOr(IXMLNode& node, std::string_view fallback) {
   try {
     return TextOf(node);
@@ -74,6 +110,52 @@ std::optional<std::string> TSimpleParserBase::OptionalAttribute(IXMLNode& elemen
   return std::move(value).AsString();
 }
 
+std::optional<std::string> TSimpleParserBase::Tolerate(IXMLNode& node,
+                                                       std::string (*read)(IXMLNode&),
+                                                       TTextKind kind) const {
+  if (!FTolerant) return read(node);
+  try {
+    return read(node);
+  } catch (const EVariantError&) {
+  } catch (const EXMLDocError&) {
+  }
+  return ReadAround(node, kind == TTextKind::tkMarkup);
+}
+
+std::optional<std::string> TSimpleParserBase::TextRead(IXMLNode& node, TTextKind kind) const {
+  return Tolerate(node, TextOf, kind);
+}
+
+std::optional<std::string> TSimpleParserBase::BodyRead(IXMLNode& element) const {
+  return Tolerate(element, BodyOf, TTextKind::tkMarkup);
+}
+
+std::optional<int32_t> TSimpleParserBase::IntegerRead(IXMLNode& node) const {
+  if (!FTolerant) return IntegerOf(node);
+  try {
+    return IntegerOf(node);
+  } catch (const EVariantError&) {
+  } catch (const EXMLDocError&) {
+  }
+  return std::nullopt;
+}
+
+std::string TSimpleParserBase::RequiredText(IXMLNode& element, TTextKind kind) const {
+  return TextRead(element, kind).value_or(std::string());
+}
+
+std::optional<std::string> TSimpleParserBase::ChildText(IXMLNode& element, std::string_view name,
+                                                        TTextKind kind) const {
+  return FirstChildValue(element, name, [&](IXMLNode& child) { return TextRead(child, kind); });
+}
+
+std::optional<std::string> TSimpleParserBase::AttributeText(IXMLNode& element,
+                                                            std::string_view name) const {
+  IXMLNode* attribute = FindAttribute(element, name);
+  if (attribute == nullptr) return std::nullopt;
+  return TextRead(*attribute);
+}
+
 void TSimpleParserBase::RaiseRequiredField(std::string_view parent, std::string_view name) {
   throw TSimpleRSSException(std::string(sRequiredFieldMissing) + RequiredFieldPath(parent, name));
 }
@@ -92,52 +174,101 @@ IXMLNode& TSimpleParserBase::RequireAttribute(IXMLNode& element, std::string_vie
   return *attribute;
 }
 
-IXMLNode* TSimpleParserBase::RequireTitleOrBody(IXMLNode& element, std::string_view parent,
-                                                std::string_view body) {
-  IXMLNode* title = FindChild(element, sTitle);
-  if (title == nullptr && FindChild(element, body) == nullptr) RaiseRequiredField(parent, sTitle);
-  return title;
+void TSimpleParserBase::RequireTitleOrBody(IXMLNode& element, std::string_view parent,
+                                           std::string_view body) {
+  if (FindChild(element, sTitle) == nullptr && FindChild(element, body) == nullptr)
+    RaiseRequiredField(parent, sTitle);
 }
 
 bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
+  using P = TSimpleParserBase;
   // Node names are distinct, so at most one row matches; the order is the table's.
   static constexpr TChannelRow Rows[] = {
       {sCategory,
-       [](IXMLNode& e, TRSSChannel& c) {
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         std::optional<std::string> title = p.CategoryTitle(e);
+         if (!title) return;
          TRSSChannelCategory& category = c.Optional.Categories.Add();
-         category.Category = TextOf(e);
-         if (IXMLNode* domain = FindAttribute(e, sDomain)) category.Domain = TextOf(*domain);
+         category.Category = std::move(*title);
+         if (std::optional<std::string> domain = p.AttributeText(e, sDomain))
+           category.Domain = std::move(*domain);
        },
        false},
-      {sTitle, [](IXMLNode& e, TRSSChannel& c) { c.Required.SetTitle(TextOf(e)); }, false},
-      {sLink, [](IXMLNode& e, TRSSChannel& c) { c.Required.SetLink(TextOf(e)); }, false},
-      {sDescription, [](IXMLNode& e, TRSSChannel& c) { c.Required.SetDesc(TextOf(e)); }, false},
-      {sLanguage, [](IXMLNode& e, TRSSChannel& c) { ReadLanguage(e, c.Optional); }, true},
-      {sCopyright, [](IXMLNode& e, TRSSChannel& c) { c.Optional.Copyright = TextOf(e); }, false},
-      {sManagingEditor, [](IXMLNode& e, TRSSChannel& c) { c.Optional.ManagingEditor = TextOf(e); },
+      {sTitle, [](P& p, IXMLNode& e, TRSSChannel& c) { c.Required.SetTitle(p.RequiredText(e)); },
        false},
-      {sWebMaster, [](IXMLNode& e, TRSSChannel& c) { c.Optional.WebMaster = TextOf(e); }, false},
-      {sPubDate, [](IXMLNode& e, TRSSChannel& c) { c.Optional.PubDate.ParseRFC822(TextOf(e)); },
+      {sLink, [](P& p, IXMLNode& e, TRSSChannel& c) { c.Required.SetLink(p.RequiredText(e)); },
+       false},
+      {sDescription,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         c.Required.SetDesc(p.RequiredText(e, TTextKind::tkMarkup));
+       },
+       false},
+      {sLanguage,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> code = p.TextRead(e))
+           ReadLanguage(std::move(*code), c.Optional);
+       },
+       true},
+      {sCopyright,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Copyright = *text;
+       },
+       false},
+      {sManagingEditor,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.ManagingEditor = *text;
+       },
+       false},
+      {sWebMaster,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.WebMaster = *text;
+       },
+       false},
+      {sPubDate,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.PubDate.ParseRFC822(*text);
+       },
        false},
       {sLastBuildDate,
-       [](IXMLNode& e, TRSSChannel& c) { c.Optional.LastBuildDate.ParseRFC822(TextOf(e)); }, false},
-      {sGenerator, [](IXMLNode& e, TRSSChannel& c) { c.Optional.Generator = TextOf(e); }, false},
-      {sDocs, [](IXMLNode& e, TRSSChannel& c) { c.Optional.Docs = TextOf(e); }, false},
-      {sCloud, [](IXMLNode& e, TRSSChannel& c) { ReadCloud(e, c.Optional.Cloud); }, false},
-      {sTTL, [](IXMLNode& e, TRSSChannel& c) { c.Optional.SetTTL(IntegerOf(e)); }, true},
-      {sImage, [](IXMLNode& e, TRSSChannel& c) { ReadImage(e, c.Optional.Image); }, true},
-      {sRating, [](IXMLNode& e, TRSSChannel& c) { c.Optional.Rating = TextOf(e); }, true},
-      {sTextInput, [](IXMLNode& e, TRSSChannel& c) { ReadTextInput(e, c.Optional.TextInput); },
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e))
+           c.Optional.LastBuildDate.ParseRFC822(*text);
+       },
+       false},
+      {sGenerator,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Generator = *text;
+       },
+       false},
+      {sDocs,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Docs = *text;
+       },
+       false},
+      {sCloud, [](P& p, IXMLNode& e, TRSSChannel& c) { p.ReadCloud(e, c.Optional.Cloud); }, false},
+      {sTTL,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<int32_t> ttl = p.IntegerRead(e)) c.Optional.SetTTL(*ttl);
+       },
        true},
-      {sSkipHours, [](IXMLNode& e, TRSSChannel& c) { ParseSkipHours(e, c.Optional.SkipHours); },
+      {sImage, [](P& p, IXMLNode& e, TRSSChannel& c) { p.ReadImage(e, c.Optional.Image); }, true},
+      {sRating,
+       [](P& p, IXMLNode& e, TRSSChannel& c) {
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Rating = *text;
+       },
        true},
-      {sSkipDays, [](IXMLNode& e, TRSSChannel& c) { ParseSkipDays(e, c.Optional.SkipDays); }, true},
+      {sTextInput,
+       [](P& p, IXMLNode& e, TRSSChannel& c) { p.ReadTextInput(e, c.Optional.TextInput); }, true},
+      {sSkipHours, [](P&, IXMLNode& e, TRSSChannel& c) { ParseSkipHours(e, c.Optional.SkipHours); },
+       true},
+      {sSkipDays, [](P&, IXMLNode& e, TRSSChannel& c) { ParseSkipDays(e, c.Optional.SkipDays); },
+       true},
   };
   const std::string& name = child.NodeName();
   for (const TChannelRow& row : Rows) {
     if (row.Name != name) continue;
     if (rows == TChannelRows::crAtom && !row.ReadByAtom) return false;
-    row.Read(child, RSS.Channel());
+    row.Read(*this, child, RSS.Channel());
     return true;
   }
   return false;
@@ -145,25 +276,30 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
 
 void TSimpleParserBase::ReadItem(IXMLNode& element, TItemFormat format) {
   TRSSItem& item = RSS.Items().Add();
-  if (IXMLNode* title = RequireTitleOrBody(element, sItem, sDescription))
-    item.Title = TextOf(*title);
-  if (IXMLNode* link = FindChild(element, sLink)) item.Link = TextOf(*link);
+  RequireTitleOrBody(element, sItem, sDescription);
+  if (std::optional<std::string> title = ChildText(element, sTitle)) item.Title = *title;
+  if (std::optional<std::string> link = ChildText(element, sLink)) item.Link = *link;
   ReadItemBody(element, item, format);
-  if (IXMLNode* author = FindChild(element, sAuthor)) item.Author.Name = TextOf(*author);
-  if (IXMLNode* comments = FindChild(element, sComments)) item.Comments = TextOf(*comments);
+  if (std::optional<std::string> author = ChildText(element, sAuthor)) item.Author.Name = *author;
+  if (std::optional<std::string> comments = ChildText(element, sComments))
+    item.Comments = *comments;
   // RSS 1.0 items live in their own namespace while dc:date lives in Dublin Core's.
-  IXMLNode* date = format == TItemFormat::ifRSS ? FindChild(element, sDCDate)
-                                                : FindChildByQualifiedName(element, sDCDate);
-  if (date != nullptr) item.PubDate.ParseISO8601(TextOf(*date));
+  if (format == TItemFormat::ifRSS) {
+    if (std::optional<std::string> date = ChildText(element, sDCDate))
+      item.PubDate.ParseISO8601(*date);
+  } else if (IXMLNode* date = FindChildByQualifiedName(element, sDCDate)) {
+    if (std::optional<std::string> text = TextRead(*date)) item.PubDate.ParseISO8601(*text);
+  }
   if (IXMLNode* enclosure = FindChild(element, sEnclosure))
     ReadEnclosure(*enclosure, item.Enclosure);
-  if (IXMLNode* guid = FindChild(element, sGUID)) ReadGUID(*guid, item.GUID);
-  if (IXMLNode* pubDate = FindChild(element, sPubDate)) item.PubDate.ParseRFC822(TextOf(*pubDate));
+  ReadGUID(element, item.GUID);
+  if (std::optional<std::string> pubDate = ChildText(element, sPubDate))
+    item.PubDate.ParseRFC822(*pubDate);
   if (IXMLNode* source = FindChild(element, sSource)) ReadSource(*source, item.Source);
   ReadItemCategories(element, item.Categories);
 }
 
-void TSimpleParserBase::ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFormat format) {
+void TSimpleParserBase::ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFormat format) const {
   if (format == TItemFormat::ifRDF) {
     if (IXMLNode* description = FindChild(element, sDescription))
       item.Description = TextOr(*description, "");
@@ -171,86 +307,151 @@ void TSimpleParserBase::ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFor
   }
   // The last body present wins: description over content:encoded over content.
   for (std::string_view name : {sContent, sContentEncoded, sDescription})
-    if (IXMLNode* body = FindChild(element, name)) item.Description = BodyOf(*body);
+    if (std::optional<std::string> body =
+            FirstChildValue(element, name, [this](IXMLNode& child) { return BodyRead(child); }))
+      item.Description = *body;
 }
 
-void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) {
+void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const {
+  bool permaLink = true;
+  const std::optional<std::string> text = FirstChildValue(element, sGUID, [&](IXMLNode& child) {
+    std::optional<std::string> value = TextRead(child);
+    // Without the attribute a guid is a permalink, as RSS 2.0 defines it; RSS 1.0 feeds
+    // borrow the element from RSS 2.0, so they read it the same way.
+    IXMLNode* attribute = FindAttribute(child, sIsPermaLink);
+    permaLink = attribute == nullptr || attribute->NodeValue().StringOr("") == sTrue;
+    return value;
+  });
+  if (!text) return;
   guid.Include = true;
-  guid.GUID = TextOf(element);
-  // Without the attribute a guid is a permalink, as RSS 2.0 defines it; RSS 1.0 feeds
-  // borrow the element from RSS 2.0, so they read it the same way.
-  IXMLNode* permaLink = FindAttribute(element, sIsPermaLink);
-  guid.IsPermaLink = permaLink == nullptr || permaLink->NodeValue().StringOr("") == sTrue;
+  guid.GUID = *text;
+  guid.IsPermaLink = permaLink;
 }
 
-void TSimpleParserBase::ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& enclosure) {
-  IXMLNode& url = RequireAttribute(element, sEnclosure, sURL);
-  IXMLNode& length = RequireAttribute(element, sEnclosure, sLength);
-  IXMLNode& type = RequireAttribute(element, sEnclosure, sType);
-  enclosure.URL = TextOf(url);
-  enclosure.Length = IntegerOf(length);
-  enclosure.EnclosureType = TextOf(type);
+void TSimpleParserBase::ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& enclosure) const {
+  if (!FTolerant) {
+    RequireAttribute(element, sEnclosure, sURL);
+    RequireAttribute(element, sEnclosure, sLength);
+    RequireAttribute(element, sEnclosure, sType);
+  }
+  std::optional<std::string> url = AttributeText(element, sURL);
+  IXMLNode* length = FindAttribute(element, sLength);
+  std::optional<int32_t> bytes = length != nullptr ? IntegerRead(*length) : std::nullopt;
+  std::optional<std::string> type = AttributeText(element, sType);
+  if (!url) return;
+  enclosure.URL = std::move(*url);
+  enclosure.Length = bytes.value_or(0);
+  enclosure.EnclosureType = type.value_or(std::string());
   enclosure.Include = true;
 }
 
-void TSimpleParserBase::ReadSource(IXMLNode& element, TRSSItemSource& source) {
-  IXMLNode& url = RequireAttribute(element, sSource, sURL);
+void TSimpleParserBase::ReadSource(IXMLNode& element, TRSSItemSource& source) const {
+  IXMLNode* url =
+      FTolerant ? FindAttribute(element, sURL) : &RequireAttribute(element, sSource, sURL);
+  // An Atom 1.0 source holds the feed's own elements; its title is the one to show.
+  std::optional<std::string> title = FTolerant && FindChild(element, sTitle) != nullptr
+                                         ? ChildText(element, sTitle)
+                                         : TextRead(element);
+  std::optional<std::string> address = url != nullptr ? TextRead(*url) : LinkOfSource(element);
+  if (!address) return;
   source.Include = true;
-  source.Title = TextOf(element);
-  source.URL = TextOf(url);
+  source.Title = title.value_or(std::string());
+  source.URL = std::move(*address);
+}
+
+std::optional<std::string> TSimpleParserBase::LinkOfSource(IXMLNode& source) {
+  IXMLNodeList& children = source.ChildNodes();
+  for (std::string_view rel : {sSelf, sAlternate}) {
+    for (IXMLNode* link = children.FindNode(sLink); link != nullptr;
+         link = children.FindNextNode(sLink, *link)) {
+      std::optional<std::string> href = OptionalAttribute(*link, sHref);
+      if (OptionalAttribute(*link, sRel) == rel && href && !href->empty()) return href;
+    }
+  }
+  return std::nullopt;
 }
 
 void TSimpleParserBase::ReadImage(IXMLNode& element, TRSSImage& image) {
-  IXMLNode& url = RequireChild(element, sImage, sURL);
-  IXMLNode& title = RequireChild(element, sImage, sTitle);
-  IXMLNode& link = RequireChild(element, sImage, sLink);
+  if (!FTolerant) {
+    RequireChild(element, sImage, sURL);
+    RequireChild(element, sImage, sTitle);
+    RequireChild(element, sImage, sLink);
+  }
+  std::optional<std::string> url = ChildText(element, sURL);
+  if (!url) return;
+  std::optional<std::string> title = ChildText(element, sTitle);
+  std::optional<std::string> link = ChildText(element, sLink);
+  FImageTakesTitle = !title;
+  FImageTakesLink = !link;
   image.Include = true;
-  image.Required.SetURL(TextOf(url));
-  image.Required.SetTitle(TextOf(title));
-  image.Required.SetLink(TextOf(link));
-  if (IXMLNode* description = FindChild(element, sDescription))
-    image.Optional.Description = TextOf(*description);
-  if (IXMLNode* width = FindChild(element, sWidth)) image.Optional.SetWidth(IntegerOf(*width));
-  if (IXMLNode* height = FindChild(element, sHeight)) image.Optional.SetHeight(IntegerOf(*height));
+  image.Required.SetURL(std::move(*url));
+  image.Required.SetTitle(title.value_or(std::string()));
+  image.Required.SetLink(link.value_or(std::string()));
+  if (std::optional<std::string> description = ChildText(element, sDescription))
+    image.Optional.Description = *description;
+  if (IXMLNode* width = FindChild(element, sWidth))
+    if (std::optional<int32_t> value = IntegerRead(*width)) image.Optional.SetWidth(*value);
+  if (IXMLNode* height = FindChild(element, sHeight))
+    if (std::optional<int32_t> value = IntegerRead(*height)) image.Optional.SetHeight(*value);
 }
 
-void TSimpleParserBase::ReadTextInput(IXMLNode& element, TRSSTextInput& textInput) {
-  IXMLNode& title = RequireChild(element, sTextInput, sTitle);
-  IXMLNode& description = RequireChild(element, sTextInput, sDescription);
-  IXMLNode& name = RequireChild(element, sTextInput, sName);
-  IXMLNode& link = RequireChild(element, sTextInput, sLink);
+void TSimpleParserBase::ReadTextInput(IXMLNode& element, TRSSTextInput& textInput) const {
+  if (!FTolerant) {
+    RequireChild(element, sTextInput, sTitle);
+    RequireChild(element, sTextInput, sDescription);
+    RequireChild(element, sTextInput, sName);
+    RequireChild(element, sTextInput, sLink);
+  }
+  std::optional<std::string> title = ChildText(element, sTitle);
+  std::optional<std::string> description = ChildText(element, sDescription);
+  std::optional<std::string> link = ChildText(element, sLink);
+  std::optional<std::string> name = ChildText(element, sName);
+  if (!title || !description || !link || !name) return;
   textInput.Include = true;
-  textInput.Title = TextOf(title);
-  textInput.Description = TextOf(description);
-  textInput.Link = TextOf(link);
-  textInput.TextInputName = TextOf(name);
+  textInput.Title = std::move(*title);
+  textInput.Description = std::move(*description);
+  textInput.Link = std::move(*link);
+  textInput.TextInputName = std::move(*name);
 }
 
-void TSimpleParserBase::ReadCloud(IXMLNode& element, TRSSCloud& cloud) {
+void TSimpleParserBase::ReadCloud(IXMLNode& element, TRSSCloud& cloud) const {
   IXMLNodeList& attributes = element.AttributeNodes();
   cloud.Include = attributes.Count() > 0;
   if (!cloud.Include) return;
   // A missing attribute is created empty and so fails as an empty value.
-  cloud.Domain = TextOf(attributes.Nodes(sDomain));
-  cloud.SetPort(IntegerOf(attributes.Nodes(sPort)));
-  cloud.Path = TextOf(attributes.Nodes(sPath));
-  cloud.RegisterProcedure = TextOf(attributes.Nodes(sRegisterProcedure));
-  cloud.Protocol = TextOf(attributes.Nodes(sProtocol));
+  if (std::optional<std::string> domain = TextRead(attributes.Nodes(sDomain)))
+    cloud.Domain = *domain;
+  if (std::optional<int32_t> port = IntegerRead(attributes.Nodes(sPort))) cloud.SetPort(*port);
+  if (std::optional<std::string> path = TextRead(attributes.Nodes(sPath))) cloud.Path = *path;
+  if (std::optional<std::string> procedure = TextRead(attributes.Nodes(sRegisterProcedure)))
+    cloud.RegisterProcedure = *procedure;
+  if (std::optional<std::string> protocol = TextRead(attributes.Nodes(sProtocol)))
+    cloud.Protocol = *protocol;
 }
 
-void TSimpleParserBase::ReadItemCategories(IXMLNode& element, TRSSItemCategories& categories) {
+std::optional<std::string> TSimpleParserBase::CategoryTitle(IXMLNode& category) const {
+  if (std::optional<std::string> text = TextRead(category)) return text;
+  std::optional<std::string> term = OptionalAttribute(category, sTerm);
+  if (term && term->empty()) return std::nullopt;
+  return term;
+}
+
+void TSimpleParserBase::ReadItemCategories(IXMLNode& element,
+                                           TRSSItemCategories& categories) const {
   IXMLNodeList& children = element.ChildNodes();
   for (int i = 0; i < children.Count(); ++i) {
     IXMLNode& child = children.Nodes(i);
     if (child.LocalName() != sCategory) continue;
+    std::optional<std::string> title = CategoryTitle(child);
+    if (!title) continue;
     TRSSItemCategory& category = categories.Add();
-    category.Title = TextOf(child);
-    if (IXMLNode* domain = FindAttribute(child, sDomain)) category.Domain = TextOf(*domain);
+    category.Title = std::move(*title);
+    if (std::optional<std::string> domain = AttributeText(child, sDomain))
+      category.Domain = std::move(*domain);
   }
 }
 
-void TSimpleParserBase::ReadLanguage(IXMLNode& element, TRSSChannelOpt& options) {
-  std::string code = TextOf(element);
+void TSimpleParserBase::ReadLanguage(std::string code, TRSSChannelOpt& options) {
   options.Language = StrToLanguage(code);
   options.XLang = options.Language == langX ? std::move(code) : std::string();
 }

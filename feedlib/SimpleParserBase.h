@@ -6,16 +6,16 @@
 #include <string_view>
 
 #include "SimpleRSSTypes.h"
+#include "XMLDocument.h"
 
 namespace vantle {
 
 class TSimpleRSS;
-class IXMLNode;
 
 // A parser for one feed format; made for one parse of one document.
 class TSimpleParserBase {
  public:
-  explicit TSimpleParserBase(TSimpleRSS& rss) : RSS(rss) {}
+  explicit TSimpleParserBase(TSimpleRSS& rss);
   virtual ~TSimpleParserBase() = default;
   TSimpleParserBase(const TSimpleParserBase&) = delete;
   TSimpleParserBase& operator=(const TSimpleParserBase&) = delete;
@@ -23,6 +23,8 @@ class TSimpleParserBase {
   // Reads RSS.XMLFile() into RSS.Channel() and RSS.Items(); raises on a missing required
   // field and lets every other error pass.
   virtual void Parse() = 0;
+  // Parses, then gives a tolerated image what it takes from the finished channel.
+  void Run();
 
  protected:
   // The Dublin Core date of RSS items.
@@ -33,6 +35,9 @@ class TSimpleParserBase {
   enum class TChannelRows { crRSS, crAtom };
   // How a format reads an item: RSS 0.9x/2.0, or RSS 1.0 with its differences.
   enum class TItemFormat { ifRSS, ifRDF };
+  // What tolerant reading makes of an element holding markup where a text is read: the
+  // markup itself for bodies and descriptions, its text without tags for everything else.
+  enum class TTextKind { tkPlain, tkMarkup };
 
   // The first child of `element` named `name` (qualified or local name, same namespace).
   static IXMLNode* FindChild(IXMLNode& element, std::string_view name);
@@ -42,14 +47,38 @@ class TSimpleParserBase {
   static IXMLNode* FindChildByQualifiedName(IXMLNode& element, std::string_view name);
   // The text of an element's single text node or of an attribute; raises when empty.
   static std::string TextOf(IXMLNode& node);
-  // The signed 32-bit integer an element or attribute holds; raises when it holds none.
-  static int32_t IntegerOf(IXMLNode& node);
   // The text of `node`, or `fallback` when reading it fails in any way.
   static std::string TextOr(IXMLNode& node, std::string_view fallback);
   // An item body: the value of the first child node, or the element's own (empty) value.
   static std::string BodyOf(IXMLNode& element);
   // The text of the attribute `name` (possibly empty), or nothing when it is absent.
   static std::optional<std::string> OptionalAttribute(IXMLNode& element, std::string_view name);
+
+  // The text of an element or attribute. Strictly it raises as TextOf does; tolerantly a
+  // node that does not read gives what `kind` makes of its markup, and nothing when empty.
+  std::optional<std::string> TextRead(IXMLNode& node, TTextKind kind = TTextKind::tkPlain) const;
+  // BodyOf with the same tolerance, markup kept.
+  std::optional<std::string> BodyRead(IXMLNode& element) const;
+  // The integer a node holds. Strictly it raises when it holds none; tolerantly nothing.
+  std::optional<int32_t> IntegerRead(IXMLNode& node) const;
+  // A channel text the model requires; tolerantly blank when empty, so its placeholder shows.
+  std::string RequiredText(IXMLNode& element, TTextKind kind = TTextKind::tkPlain) const;
+  // The text of the first child named `name` that reads (see FirstChildValue).
+  std::optional<std::string> ChildText(IXMLNode& element, std::string_view name,
+                                       TTextKind kind = TTextKind::tkPlain) const;
+
+  // What `read` gives for the first child of `element` named `name`. Strictly only that
+  // child counts and a failed read raises; tolerantly children that give nothing are passed
+  // over for the next of that name.
+  template <typename TRead>
+  auto FirstChildValue(IXMLNode& element, std::string_view name, TRead read) const
+      -> decltype(read(element)) {
+    IXMLNodeList& children = element.ChildNodes();
+    for (IXMLNode* child = children.FindNode(name); child != nullptr;
+         child = FTolerant ? children.FindNextNode(name, *child) : nullptr)
+      if (auto value = read(*child)) return value;
+    return std::nullopt;
+  }
 
   // Raises the required-field error for `name`, or for "`parent` -> `name`".
   [[noreturn]] static void RaiseRequiredField(std::string_view parent, std::string_view name);
@@ -59,10 +88,8 @@ class TSimpleParserBase {
   // The attribute `name` of `element`; raises the required-field error "`parent` -> `name`".
   static IXMLNode& RequireAttribute(IXMLNode& element, std::string_view parent,
                                     std::string_view name);
-  // The "title" child of `element`; raises "`parent` -> title" when it has neither a
-  // "title" nor a `body` child.
-  static IXMLNode* RequireTitleOrBody(IXMLNode& element, std::string_view parent,
-                                      std::string_view body);
+  // Raises "`parent` -> title" when `element` has neither a "title" nor a `body` child.
+  static void RequireTitleOrBody(IXMLNode& element, std::string_view parent, std::string_view body);
 
   // Reads `child` of the channel (or feed head) by the row its node name matches exactly;
   // false when no row of `rows` names it. Items are the caller's.
@@ -70,28 +97,47 @@ class TSimpleParserBase {
   // Appends an item and fills it from `element`; the item stays appended when reading fails.
   void ReadItem(IXMLNode& element, TItemFormat format);
 
-  // Requires the attributes "url", "length", "type", then fills the enclosure.
-  static void ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& enclosure);
+  // Requires the attributes "url", "length", "type", then fills the enclosure. Tolerantly an
+  // enclosure without an address is left out, and the length and type are optional.
+  void ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& enclosure) const;
   // Requires the attribute "url", then fills the source from it and the element's text.
-  static void ReadSource(IXMLNode& element, TRSSItemSource& source);
+  // Tolerantly an Atom 1.0 source gives its own link and title, or is left out.
+  void ReadSource(IXMLNode& element, TRSSItemSource& source) const;
   // Requires the children "url", "title", "link", then fills the image and its options.
-  static void ReadImage(IXMLNode& element, TRSSImage& image);
+  // Tolerantly an image without an address is left out; one without a title or link takes
+  // the channel's at the end of the parse.
+  void ReadImage(IXMLNode& element, TRSSImage& image);
   // Requires the children "title", "description", "name", "link", then fills the input.
-  static void ReadTextInput(IXMLNode& element, TRSSTextInput& textInput);
+  // Tolerantly an input that lacks one of them is left out.
+  void ReadTextInput(IXMLNode& element, TRSSTextInput& textInput) const;
   // Include := whether the element has attributes; then reads all five, created if missing.
-  static void ReadCloud(IXMLNode& element, TRSSCloud& cloud);
+  void ReadCloud(IXMLNode& element, TRSSCloud& cloud) const;
   // Adds one category per child whose local name is "category", in document order.
-  static void ReadItemCategories(IXMLNode& element, TRSSItemCategories& categories);
+  void ReadItemCategories(IXMLNode& element, TRSSItemCategories& categories) const;
+  // The title of a category: its text; tolerantly its "term" when empty, else nothing.
+  std::optional<std::string> CategoryTitle(IXMLNode& category) const;
   // Language := the code's enumerator; XLang := the code when it is not in the table.
-  static void ReadLanguage(IXMLNode& element, TRSSChannelOpt& options);
+  static void ReadLanguage(std::string code, TRSSChannelOpt& options);
 
   TSimpleRSS& RSS;
 
  private:
-  // Fills the guid; without "isPermaLink" it is a permalink.
-  static void ReadGUID(IXMLNode& element, TRSSItemGUID& guid);
+  // Fills the guid from the first one that reads; without "isPermaLink" it is a permalink.
+  void ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const;
   // Fills the item's description from its body elements as the format reads them.
-  static void ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFormat format);
+  void ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFormat format) const;
+  // Reads `node` with `read`; tolerantly a read that raises gives the node's markup instead.
+  std::optional<std::string> Tolerate(IXMLNode& node, std::string (*read)(IXMLNode&),
+                                      TTextKind kind) const;
+  // The text of the attribute `name` when it is there and reads.
+  std::optional<std::string> AttributeText(IXMLNode& element, std::string_view name) const;
+  // An Atom 1.0 source's address: the href of its rel="self" link, else its rel="alternate".
+  static std::optional<std::string> LinkOfSource(IXMLNode& source);
+
+  const bool FTolerant;
+  // A tolerated image lacked its title or link; the channel's are taken at the end.
+  bool FImageTakesTitle = false;
+  bool FImageTakesLink = false;
 };
 
 }  // namespace vantle

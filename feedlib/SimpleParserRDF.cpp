@@ -36,9 +36,9 @@ void TSimpleParserRDF::ReadChannel(IXMLNode& channel) {
     IXMLNode& child = children.Nodes(i);
     const std::string& name = child.NodeName();
     if (name == sTitle)
-      required.SetTitle(TextOf(child));
+      required.SetTitle(RequiredText(child));
     else if (name == sLink)
-      required.SetLink(TextOf(child));
+      required.SetLink(RequiredText(child));
     else if (name == sDescription)
       required.SetDesc(TextOr(child, sBlankDescription));
   }

@@ -29,13 +29,14 @@ std::unique_ptr<TSimpleParserBase> MakeParser(TXMLType type, TSimpleRSS& rss) {
 
 // A new active document with the reader's settings.
 std::unique_ptr<TXMLDocument> NewDocument(const TXMLFileOptions& options,
-                                          const TProgressCallback& progress) {
+                                          const TProgressCallback& progress, bool tolerant) {
   auto document = std::make_unique<TXMLDocument>();
   document->DOMVendor = options.DOMVendor;
   document->Options = options.Options;
   document->ParseOptions = options.ParseOptions;
   document->FetchOptions = options.FetchOptions;
   document->OnProgress = progress;
+  document->Tolerant = tolerant;
   document->SetActive(true);
   return document;
 }
@@ -54,7 +55,7 @@ TSimpleRSS::TSimpleRSS()
     : FChannel(std::make_unique<TRSSChannel>()),
       FItems(std::make_unique<TRSSItems>()),
       FVersion(sDefaultVersion),
-      FXMLFile(NewDocument(XMLFileOptions, OnProgress)) {}
+      FXMLFile(NewDocument(XMLFileOptions, OnProgress, Tolerant)) {}
 
 TSimpleRSS::~TSimpleRSS() {
   FItems.reset();
@@ -70,7 +71,7 @@ void TSimpleRSS::LoadFromLink(const std::string& link) {
 void TSimpleRSS::RenewXMLFile() {
   FXMLFile->SetActive(false);
   FXMLFile.reset();
-  FXMLFile = NewDocument(XMLFileOptions, OnProgress);
+  FXMLFile = NewDocument(XMLFileOptions, OnProgress, Tolerant);
 }
 
 std::optional<TXMLType> TSimpleRSS::FormatOfRoot(std::string_view rootName) {
@@ -93,7 +94,7 @@ void TSimpleRSS::ParseXMLFile() {
   if (const IXMLNode* version = ExactAttribute(root, sVersion))
     FVersion = version->NodeValue().StringOr("");
 
-  MakeParser(FXMLType, *this)->Parse();
+  MakeParser(FXMLType, *this)->Run();
 }
 
 }  // namespace vantle

@@ -33,6 +33,9 @@ class TSimpleRSS {
   // Called while a link is fetched (bytes so far, total when known). It may let the
   // caller's event loop paint; the load stays synchronous.
   TProgressCallback OnProgress;
+  // Reads around what strict reading fails on: empty or markup-holding elements, whitespace
+  // before the declaration, HTML entities. A read that succeeds strictly keeps its value.
+  bool Tolerant = false;
 
   // The channel of the last parse.
   TRSSChannel& Channel() { return *FChannel; }

@@ -1,7 +1,9 @@
 #include "XMLDocument.h"
 
+#include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
 #include <libxml/encoding.h>
+#include <libxml/entities.h>
 #include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -98,6 +100,9 @@ bool IsXmlSpace(char c) {
 bool IsBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), IsXmlSpace);
 }
+
+// The UTF-8 byte-order mark, before which nothing may stand.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 TVariant NonEmpty(std::string_view text) {
   return text.empty() ? TVariant() : TVariant(std::string(text));
@@ -284,7 +289,9 @@ class TXMLDocument::TBuilder {
       : FDocument(document),
         FArena(arena),
         FSource(std::move(source)),
-        FKeepWhiteSpace(document.ParseOptions & poPreserveWhiteSpace) {
+        FKeepWhiteSpace(document.ParseOptions & poPreserveWhiteSpace),
+        FTolerant(document.Tolerant),
+        FSkipLeadingSpace(document.Tolerant) {
     PrepareLibxml();
     UnboundFault = false;
   }
@@ -302,6 +309,7 @@ class TXMLDocument::TBuilder {
   // Parses the next bytes; raises as soon as the document is known not to be well-formed.
   // The start is held back until it tells the encoding.
   void Push(const char* data, size_t size) {
+    if (FSkipLeadingSpace) SkipLeadingSpace(data, size);
     if (!FContext) {
       const size_t take = std::min(size, kEncodingHeadSize - FHead.size());
       FHead.append(data, take);
@@ -333,6 +341,20 @@ class TXMLDocument::TBuilder {
     IXMLNode* LastChild;
   };
 
+  // Drops the whitespace that servers put before the XML declaration, keeping a UTF-8
+  // byte-order mark in front; pieces may end anywhere, the mark included.
+  void SkipLeadingSpace(const char*& data, size_t& size) {
+    for (; size > 0; ++data, --size) {
+      const bool inMark = FHead.size() < kUtf8Mark.size() && kUtf8Mark.starts_with(FHead);
+      if (inMark && *data == kUtf8Mark[FHead.size()]) {
+        FHead += *data;
+      } else if (!(FHead.empty() || FHead == kUtf8Mark) || !IsXmlSpace(*data)) {
+        FSkipLeadingSpace = false;
+        return;
+      }
+    }
+  }
+
   void Start() {
     xmlSAXHandler handler{};
     xmlSAXVersion(&handler, 2);
@@ -346,6 +368,7 @@ class TXMLDocument::TBuilder {
     handler.processingInstruction = &OnProcessingInstruction;
     handler.reference = &OnReference;
     handler.serror = &OnError;
+    if (FTolerant) handler.getEntity = &OnGetEntity;
     FContext = xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, FSource.c_str());
     if (!FContext) throw EXMLDocError(ParserFailed(FSource, "it could not be created"));
     // Entity contents are parsed in contexts of their own that inherit this pointer.
@@ -490,6 +513,26 @@ class TXMLDocument::TBuilder {
     });
   }
 
+  // An entity the document does not declare, in a document without a DTD, is looked up among
+  // HTML's and declared in a subset of our own, so that libxml2 reads it as it reads any
+  // internal entity, in text and in attribute values alike.
+  static xmlEntityPtr OnGetEntity(void* userData, const xmlChar* name) {
+    auto* context = static_cast<xmlParserCtxtPtr>(userData);
+    if (xmlEntityPtr entity = xmlSAX2GetEntity(context, name)) return entity;
+    auto* self = context ? static_cast<TBuilder*>(context->_private) : nullptr;
+    xmlDocPtr document = context ? context->myDoc : nullptr;
+    if (!self || !document || (document->intSubset && !self->FOwnSubset)) return nullptr;
+    const htmlEntityDesc* html = htmlEntityLookup(name);
+    if (!html) return nullptr;
+    if (!document->intSubset) {
+      if (!xmlCreateIntSubset(document, nullptr, nullptr, nullptr)) return nullptr;
+      self->FOwnSubset = true;
+    }
+    xmlChar text[8] = {};
+    xmlCopyCharMultiByte(text, static_cast<int>(html->value));
+    return xmlAddDocEntity(document, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr, text);
+  }
+
   static void OnError(void* userData, xmlErrorPtr error) {
     auto* context = static_cast<xmlParserCtxtPtr>(userData);
     if (!context || !error || error->level != XML_ERR_FATAL) return;
@@ -615,6 +658,9 @@ class TXMLDocument::TBuilder {
   TArena& FArena;
   std::string FSource;
   bool FKeepWhiteSpace;
+  bool FTolerant;
+  bool FSkipLeadingSpace;   // until the first byte that is neither whitespace nor the mark
+  bool FOwnSubset = false;  // the subset holds only the HTML entities met so far
   std::string FCharset;
   std::string FHead;  // the start of the document, until it tells the encoding
   xmlParserCtxtPtr FContext = nullptr;
@@ -736,6 +782,12 @@ IXMLNode& IXMLNodeList::Nodes(std::string_view name) {
 IXMLNode* IXMLNodeList::FindNode(std::string_view name) const {
   if (name.empty()) return nullptr;
   for (IXMLNode* node = First(); node; node = node->FNext)
+    if (Matches(*node, name)) return node;
+  return nullptr;
+}
+
+IXMLNode* IXMLNodeList::FindNextNode(std::string_view name, const IXMLNode& after) const {
+  for (IXMLNode* node = after.FNext; node; node = node->FNext)
     if (Matches(*node, name)) return node;
   return nullptr;
 }

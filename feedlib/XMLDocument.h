@@ -145,6 +145,8 @@ class IXMLNodeList {
   // The first node matching `name`, or nullptr. A node matches when its qualified or local
   // name equals `name` and the list's namespace is empty or equals the node's (without case).
   IXMLNode* FindNode(std::string_view name) const;
+  // The first node matching `name` that follows `after` in this list, or nullptr.
+  IXMLNode* FindNextNode(std::string_view name, const IXMLNode& after) const;
 
  private:
   friend class IXMLNode;
@@ -179,6 +181,9 @@ class TXMLDocument {
   TParseOptions ParseOptions = 0;
   TFetchOptions FetchOptions;
   TProgressCallback OnProgress;  // called while a link is fetched
+  // Reads around two faults common in served feeds: whitespace before the XML declaration
+  // is skipped, and HTML's named entities in a document without a DTD read as their characters.
+  bool Tolerant = false;
 
   // Whether the document is active; making it inactive discards the content.
   bool Active() const { return FActive; }
