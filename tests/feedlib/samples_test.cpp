@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ModelComparison.h"
 #include "ModelJson.h"
 #include "RFC822DateTime.h"
 #include "SimpleRSS.h"
@@ -16,51 +17,9 @@ namespace vantle {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExpectSame;
+using test::TLoadWindow;
 using tool::TJson;
-
-// A date that defaults to the moment its object was made is written "now" in the expected
-// dump; it must then lie within the load.
-struct TLoadWindow {
-  TDateTime Start;
-  TDateTime End;
-};
-
-// Half a second, in days: the dumps carry whole seconds.
-constexpr double kDateTolerance = 0.5 / 86400;
-
-void ExpectSame(const TJson& expected, const TJson& actual, const std::string& path,
-                const TLoadWindow& window) {
-  if (expected.is_string() && expected == "now" && path.ends_with(".DateTime")) {
-    ASSERT_TRUE(actual.is_number()) << path;
-    const double value = actual.get<double>();
-    EXPECT_GE(value, window.Start - kDateTolerance) << path;
-    EXPECT_LE(value, window.End + kDateTolerance) << path;
-    return;
-  }
-  if (expected.is_number_float() || (expected.is_number() && path.ends_with(".DateTime"))) {
-    ASSERT_TRUE(actual.is_number()) << path;
-    EXPECT_NEAR(actual.get<double>(), expected.get<double>(), kDateTolerance) << path;
-    return;
-  }
-  if (expected.is_object()) {
-    ASSERT_TRUE(actual.is_object()) << path;
-    std::vector<std::string> expectedKeys, actualKeys;
-    for (const auto& [key, value] : expected.items()) expectedKeys.push_back(key);
-    for (const auto& [key, value] : actual.items()) actualKeys.push_back(key);
-    ASSERT_EQ(expectedKeys, actualKeys) << path;
-    for (const std::string& key : expectedKeys)
-      ExpectSame(expected[key], actual[key], path + "." + key, window);
-    return;
-  }
-  if (expected.is_array()) {
-    ASSERT_TRUE(actual.is_array()) << path;
-    ASSERT_EQ(expected.size(), actual.size()) << path;
-    for (size_t i = 0; i < expected.size(); ++i)
-      ExpectSame(expected[i], actual[i], path + "[" + std::to_string(i) + "]", window);
-    return;
-  }
-  EXPECT_EQ(expected, actual) << path;
-}
 
 std::vector<fs::path> SampleFeeds() {
   std::vector<fs::path> feeds;
