@@ -78,6 +78,8 @@ void LoadFeedAside(TSimpleRSS& reader, const std::string& link) {
 }
 
 void RunAside(TSimpleRSS& reader, const std::function<void()>& work) {
+  // The window and the feed dialog show what they can of a feed rather than fail on it.
+  reader.Tolerant = true;
   const TRunningLoad running(reader);
   const TInputBlocker blocker;
   const TEscapeCancelsLoad escape;

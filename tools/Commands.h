@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantle::tool {
@@ -8,9 +9,14 @@ namespace vantle::tool {
 // Each command takes the arguments after its name and returns the exit status:
 // 0 success, 1 a failed load or read, 2 bad usage (after printing the usage to stderr).
 
-// show LINK...: one JSON line per link with the reader's state after loading it.
+// Makes show and render read feeds as strictly as the library does by default, failing where
+// the reader window reads around a fault.
+inline constexpr std::string_view kStrictOption = "--strict";
+
+// show [--strict] LINK...: one JSON line per link with the reader's state after loading it.
 int RunShow(const std::vector<std::string>& args);
-// render [--style NewsPaper|List|N] [--out FILE] LINK: renders the feed, prints the page path.
+// render [--strict] [--style NewsPaper|List|N] [--out FILE] LINK: renders the feed, prints the
+// page path.
 int RunRender(const std::vector<std::string>& args);
 // group FILE: prints a group file's content as JSON.
 int RunGroup(const std::vector<std::string>& args);

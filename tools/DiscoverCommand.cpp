@@ -17,6 +17,7 @@ TJson FeedRecord(const TDiscoveredFeed& feed) {
 // dialog offers them after a failed test.
 std::vector<TDiscoveredFeed> FeedsAt(const std::string& link) {
   TSimpleRSS rss;
+  rss.Tolerant = true;
   try {
     rss.LoadFromLink(link);
     return {{link, rss.Channel().Required.StoredTitle(), std::string(FeedMimeType(rss.XMLType()))}};

@@ -25,6 +25,7 @@ class TRecordingBrowser : public IWebBrowser {
 struct TRenderArgs {
   uint8_t Style = 0;
   std::optional<std::string> Out;
+  bool Strict = false;
   std::string Link;
 };
 
@@ -49,6 +50,8 @@ std::optional<TRenderArgs> ParseArgs(const std::vector<std::string>& args) {
       const std::optional<uint8_t> style = ParseStyle(args[++i]);
       if (!style) return std::nullopt;
       parsed.Style = *style;
+    } else if (arg == kStrictOption) {
+      parsed.Strict = true;
     } else if (arg == "--out" && hasValue && !args[i + 1].empty()) {
       parsed.Out = std::filesystem::absolute(args[++i]).string();
     } else if (!haveLink && !arg.starts_with("--")) {
@@ -71,6 +74,7 @@ int RunRender(const std::vector<std::string>& args) {
     return 2;
   }
   TSimpleRSS reader;
+  reader.Tolerant = !parsed->Strict;
   reader.LoadFromLink(parsed->Link);
   TRecordingBrowser browser;
   if (parsed->Out)

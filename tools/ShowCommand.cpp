@@ -21,15 +21,18 @@ void KeepToTheEnd(std::unique_ptr<TSimpleRSS> reader) {
 }  // namespace
 
 int RunShow(const std::vector<std::string>& args) {
-  if (args.empty()) {
+  const bool strict = !args.empty() && args.front() == kStrictOption;
+  const std::vector<std::string> links(args.begin() + (strict ? 1 : 0), args.end());
+  if (links.empty()) {
     std::cerr << UsageText();
     return 2;
   }
   // One reader for every link, as the reader window keeps one: Version carries over.
   auto rss = std::make_unique<TSimpleRSS>();
+  rss->Tolerant = !strict;
   TJsonWriter json(std::cout);
   bool allLoaded = true;
-  for (const std::string& link : args) {
+  for (const std::string& link : links) {
     bool loaded = true;
     std::string error;
     try {

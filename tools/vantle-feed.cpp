@@ -10,8 +10,8 @@
 namespace vantle::tool {
 
 const char* UsageText() {
-  return "usage: vantle-feed show LINK...\n"
-         "       vantle-feed render [--style NewsPaper|List|N] [--out FILE] LINK\n"
+  return "usage: vantle-feed show [--strict] LINK...\n"
+         "       vantle-feed render [--strict] [--style NewsPaper|List|N] [--out FILE] LINK\n"
          "       vantle-feed group FILE\n"
          "       vantle-feed discover LINK\n"
          "       vantle-feed opml export [--data DIR] [--out FILE]\n"

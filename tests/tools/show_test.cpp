@@ -157,7 +157,7 @@ TEST_F(ShowCommand, PrintsUsageAndExitsWithTwoWithoutLinks) {
   const TRun run = RunTool({"show"});
   EXPECT_EQ(run.Status, 2);
   EXPECT_EQ(run.Out, "");
-  EXPECT_NE(run.Err.find("usage: vantle-feed show LINK..."), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("usage: vantle-feed show [--strict] LINK..."), std::string::npos) << run.Err;
 }
 
 TEST(ModelJson, ReplacesInvalidUtf8InsteadOfFailing) {
