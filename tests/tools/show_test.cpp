@@ -52,6 +52,20 @@ const char* const kTinyFeed =
     "<item><title>One</title><category domain='d'>c</category>"
     "<guid>g1</guid></item></channel></rss>";
 
+TEST_F(ShowCommand, ReadsAroundAnEmptyElementUnlessStrict) {
+  const std::string link =
+      Write("empty.xml",
+            "<rss><channel><title>T</title><link>L</link><description>D</description>"
+            "<item><title>One</title><description/></item></channel></rss>");
+  const TRun tolerant = RunTool({"show", link});
+  EXPECT_EQ(tolerant.Status, 0) << tolerant.Err;
+  EXPECT_EQ(TJson::parse(tolerant.Out)["model"]["Items"][0]["Title"], "One");
+  const TRun strict = RunTool({"show", "--strict", link});
+  EXPECT_EQ(strict.Status, 1);
+  EXPECT_EQ(TJson::parse(strict.Out)["error"],
+            "Could not convert variant of type (Null) into type (String)");
+}
+
 TEST_F(ShowCommand, PrintsTheModelOfATinyFeedInItsFixedShape) {
   const std::string link = Write("tiny.xml", kTinyFeed);
   const TRun run = RunTool({"show", link});
@@ -157,7 +171,8 @@ TEST_F(ShowCommand, PrintsUsageAndExitsWithTwoWithoutLinks) {
   const TRun run = RunTool({"show"});
   EXPECT_EQ(run.Status, 2);
   EXPECT_EQ(run.Out, "");
-  EXPECT_NE(run.Err.find("usage: vantle-feed show [--strict] LINK..."), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("usage: vantle-feed show [--strict] LINK..."), std::string::npos)
+      << run.Err;
 }
 
 TEST(ModelJson, ReplacesInvalidUtf8InsteadOfFailing) {
