@@ -39,7 +39,7 @@ int32_t IntegerOf(IXMLNode& node) {
   return node.NodeValue().AsInteger();
 }
 
-// Whether an element holds more than one text: elements, comments or several nodes.
+// Whether an element holds more than a single text: an element, a comment or several nodes.
 bool HoldsMarkup(IXMLNode& node) {
   if (node.NodeType() != TNodeType::ntElement) return false;
   const IXMLNodeList& children = node.ChildNodes();
@@ -49,8 +49,8 @@ bool HoldsMarkup(IXMLNode& node) {
   return only != TNodeType::ntText && only != TNodeType::ntCData;
 }
 
-// What a node that does not read as text gives: its markup as `kind` wants it, or nothing
-// when it holds no markup (it is empty) or only empty markup.
+// What a node that does not read as text gives: its markup, kept or stripped, or nothing
+// when it holds no markup (it is empty) or only markup without text.
 std::optional<std::string> ReadAround(IXMLNode& node, bool keepMarkup) {
   if (!HoldsMarkup(node)) return std::nullopt;
   std::string text = keepMarkup ? InnerXhtml(node) : StrippedText(node);
