@@ -32,7 +32,7 @@ void TSimpleParserAtom::ParseHead(IXMLNode& head) {
       channel.Required.SetDesc(RequiredText(child));
     } else if (name == sGenerator) {
       if (std::optional<std::string> generator = TextRead(child))
-        channel.Optional.Generator = *generator;
+        channel.Optional.Generator = std::move(*generator);
     } else if (name == sModified) {
       if (std::optional<std::string> modified = TextRead(child))
         channel.Optional.PubDate.ParseISO8601(*modified);
@@ -57,7 +57,7 @@ void TSimpleParserAtom::ReadEntries(IXMLNode& element, const IXMLNode* head) {
 void TSimpleParserAtom::ReadEntry(IXMLNode& entry) {
   TRSSItem& item = RSS.Items().Add();
   RequireTitleOrBody(entry, sEntry, sContent);
-  if (std::optional<std::string> title = ChildText(entry, sTitle)) item.Title = *title;
+  if (std::optional<std::string> title = ChildText(entry, sTitle)) item.Title = std::move(*title);
   // Only the first link counts, even when it has no address.
   if (IXMLNode* link = FindChild(entry, sLink))
     if (std::optional<std::string> href = OptionalAttribute(*link, sHref))
@@ -69,19 +69,23 @@ void TSimpleParserAtom::ReadEntry(IXMLNode& entry) {
               return std::optional(DecodeBase64(*body));
             return body;
           }))
-    item.Description = *content;
+    item.Description = std::move(*content);
   if (IXMLNode* author = FindChild(entry, sAuthor)) {
-    if (std::optional<std::string> name = ChildText(*author, sName)) item.Author.Name = *name;
-    if (std::optional<std::string> email = ChildText(*author, sEmail)) item.Author.EMail = *email;
-    if (std::optional<std::string> url = ChildText(*author, sURL)) item.Author.URL = *url;
+    if (std::optional<std::string> name = ChildText(*author, sName))
+      item.Author.Name = std::move(*name);
+    if (std::optional<std::string> email = ChildText(*author, sEmail))
+      item.Author.EMail = std::move(*email);
+    if (std::optional<std::string> url = ChildText(*author, sURL))
+      item.Author.URL = std::move(*url);
   }
-  if (std::optional<std::string> comments = ChildText(entry, sComments)) item.Comments = *comments;
+  if (std::optional<std::string> comments = ChildText(entry, sComments))
+    item.Comments = std::move(*comments);
   if (std::optional<std::string> modified = ChildText(entry, sModified))
     item.PubDate.ParseISO8601(*modified);
   if (IXMLNode* enclosure = FindChild(entry, sEnclosure)) ReadEnclosure(*enclosure, item.Enclosure);
   if (std::optional<std::string> id = ChildText(entry, sID)) {
     item.GUID.Include = true;
-    item.GUID.GUID = *id;
+    item.GUID.GUID = std::move(*id);
   }
   if (std::optional<std::string> pubDate = ChildText(entry, sPubDate))
     item.PubDate.ParseRFC822(*pubDate);

@@ -211,17 +211,20 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
        true},
       {sCopyright,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Copyright = *text;
+         if (std::optional<std::string> text = p.TextRead(e))
+           c.Optional.Copyright = std::move(*text);
        },
        false},
       {sManagingEditor,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.ManagingEditor = *text;
+         if (std::optional<std::string> text = p.TextRead(e))
+           c.Optional.ManagingEditor = std::move(*text);
        },
        false},
       {sWebMaster,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.WebMaster = *text;
+         if (std::optional<std::string> text = p.TextRead(e))
+           c.Optional.WebMaster = std::move(*text);
        },
        false},
       {sPubDate,
@@ -237,12 +240,13 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
        false},
       {sGenerator,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Generator = *text;
+         if (std::optional<std::string> text = p.TextRead(e))
+           c.Optional.Generator = std::move(*text);
        },
        false},
       {sDocs,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Docs = *text;
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Docs = std::move(*text);
        },
        false},
       {sCloud, [](P& p, IXMLNode& e, TRSSChannel& c) { p.ReadCloud(e, c.Optional.Cloud); }, false},
@@ -254,7 +258,7 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
       {sImage, [](P& p, IXMLNode& e, TRSSChannel& c) { p.ReadImage(e, c.Optional.Image); }, true},
       {sRating,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
-         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Rating = *text;
+         if (std::optional<std::string> text = p.TextRead(e)) c.Optional.Rating = std::move(*text);
        },
        true},
       {sTextInput,
@@ -277,12 +281,13 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
 void TSimpleParserBase::ReadItem(IXMLNode& element, TItemFormat format) {
   TRSSItem& item = RSS.Items().Add();
   RequireTitleOrBody(element, sItem, sDescription);
-  if (std::optional<std::string> title = ChildText(element, sTitle)) item.Title = *title;
-  if (std::optional<std::string> link = ChildText(element, sLink)) item.Link = *link;
+  if (std::optional<std::string> title = ChildText(element, sTitle)) item.Title = std::move(*title);
+  if (std::optional<std::string> link = ChildText(element, sLink)) item.Link = std::move(*link);
   ReadItemBody(element, item, format);
-  if (std::optional<std::string> author = ChildText(element, sAuthor)) item.Author.Name = *author;
+  if (std::optional<std::string> author = ChildText(element, sAuthor))
+    item.Author.Name = std::move(*author);
   if (std::optional<std::string> comments = ChildText(element, sComments))
-    item.Comments = *comments;
+    item.Comments = std::move(*comments);
   // RSS 1.0 items live in their own namespace while dc:date lives in Dublin Core's.
   if (format == TItemFormat::ifRSS) {
     if (std::optional<std::string> date = ChildText(element, sDCDate))
@@ -309,12 +314,12 @@ void TSimpleParserBase::ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFor
   for (std::string_view name : {sContent, sContentEncoded, sDescription})
     if (std::optional<std::string> body =
             FirstChildValue(element, name, [this](IXMLNode& child) { return BodyRead(child); }))
-      item.Description = *body;
+      item.Description = std::move(*body);
 }
 
 void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const {
   bool permaLink = true;
-  const std::optional<std::string> text = FirstChildValue(element, sGUID, [&](IXMLNode& child) {
+  std::optional<std::string> text = FirstChildValue(element, sGUID, [&](IXMLNode& child) {
     std::optional<std::string> value = TextRead(child);
     // Without the attribute a guid is a permalink, as RSS 2.0 defines it; RSS 1.0 feeds
     // borrow the element from RSS 2.0, so they read it the same way.
@@ -324,7 +329,7 @@ void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const {
   });
   if (!text) return;
   guid.Include = true;
-  guid.GUID = *text;
+  guid.GUID = std::move(*text);
   guid.IsPermaLink = permaLink;
 }
 
@@ -388,7 +393,7 @@ void TSimpleParserBase::ReadImage(IXMLNode& element, TRSSImage& image) {
   image.Required.SetTitle(title.value_or(std::string()));
   image.Required.SetLink(link.value_or(std::string()));
   if (std::optional<std::string> description = ChildText(element, sDescription))
-    image.Optional.Description = *description;
+    image.Optional.Description = std::move(*description);
   if (IXMLNode* width = FindChild(element, sWidth))
     if (std::optional<int32_t> value = IntegerRead(*width)) image.Optional.SetWidth(*value);
   if (IXMLNode* height = FindChild(element, sHeight))
@@ -420,13 +425,14 @@ void TSimpleParserBase::ReadCloud(IXMLNode& element, TRSSCloud& cloud) const {
   if (!cloud.Include) return;
   // A missing attribute is created empty and so fails as an empty value.
   if (std::optional<std::string> domain = TextRead(attributes.Nodes(sDomain)))
-    cloud.Domain = *domain;
+    cloud.Domain = std::move(*domain);
   if (std::optional<int32_t> port = IntegerRead(attributes.Nodes(sPort))) cloud.SetPort(*port);
-  if (std::optional<std::string> path = TextRead(attributes.Nodes(sPath))) cloud.Path = *path;
+  if (std::optional<std::string> path = TextRead(attributes.Nodes(sPath)))
+    cloud.Path = std::move(*path);
   if (std::optional<std::string> procedure = TextRead(attributes.Nodes(sRegisterProcedure)))
-    cloud.RegisterProcedure = *procedure;
+    cloud.RegisterProcedure = std::move(*procedure);
   if (std::optional<std::string> protocol = TextRead(attributes.Nodes(sProtocol)))
-    cloud.Protocol = *protocol;
+    cloud.Protocol = std::move(*protocol);
 }
 
 std::optional<std::string> TSimpleParserBase::CategoryTitle(IXMLNode& category) const {
