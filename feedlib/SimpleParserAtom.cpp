@@ -56,8 +56,9 @@ void TSimpleParserAtom::ReadEntries(IXMLNode& element, const IXMLNode* head) {
 
 void TSimpleParserAtom::ReadEntry(IXMLNode& entry) {
   TRSSItem& item = RSS.Items().Add();
-  RequireTitleOrBody(entry, sEntry, sContent);
-  if (std::optional<std::string> title = ChildText(entry, sTitle)) item.Title = std::move(*title);
+  IXMLNode* title = RequireTitleOrBody(entry, sEntry, sContent);
+  if (std::optional<std::string> text = ChildTextFrom(entry, title, sTitle))
+    item.Title = std::move(*text);
   // Only the first link counts, even when it has no address.
   if (IXMLNode* link = FindChild(entry, sLink))
     if (std::optional<std::string> href = OptionalAttribute(*link, sHref))

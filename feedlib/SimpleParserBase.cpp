@@ -113,21 +113,12 @@ std::optional<std::string> TSimpleParserBase::OptionalAttribute(IXMLNode& elemen
 std::optional<std::string> TSimpleParserBase::Tolerate(IXMLNode& node,
                                                        std::string (*read)(IXMLNode&),
                                                        TTextKind kind) const {
-  if (!FTolerant) return read(node);
   try {
     return read(node);
   } catch (const EVariantError&) {
   } catch (const EXMLDocError&) {
   }
   return ReadAround(node, kind == TTextKind::tkMarkup);
-}
-
-std::optional<std::string> TSimpleParserBase::TextRead(IXMLNode& node, TTextKind kind) const {
-  return Tolerate(node, TextOf, kind);
-}
-
-std::optional<std::string> TSimpleParserBase::BodyRead(IXMLNode& element) const {
-  return Tolerate(element, BodyOf, TTextKind::tkMarkup);
 }
 
 std::optional<int32_t> TSimpleParserBase::IntegerRead(IXMLNode& node) const {
@@ -142,11 +133,6 @@ std::optional<int32_t> TSimpleParserBase::IntegerRead(IXMLNode& node) const {
 
 std::string TSimpleParserBase::RequiredText(IXMLNode& element, TTextKind kind) const {
   return TextRead(element, kind).value_or(std::string());
-}
-
-std::optional<std::string> TSimpleParserBase::ChildText(IXMLNode& element, std::string_view name,
-                                                        TTextKind kind) const {
-  return FirstChildValue(element, name, [&](IXMLNode& child) { return TextRead(child, kind); });
 }
 
 std::optional<std::string> TSimpleParserBase::AttributeText(IXMLNode& element,
@@ -167,17 +153,18 @@ IXMLNode& TSimpleParserBase::RequireChild(IXMLNode& element, std::string_view pa
   return *child;
 }
 
-IXMLNode& TSimpleParserBase::RequireAttribute(IXMLNode& element, std::string_view parent,
-                                              std::string_view name) {
-  IXMLNode* attribute = FindAttribute(element, name);
-  if (attribute == nullptr) RaiseRequiredField(parent, name);
-  return *attribute;
+IXMLNode* TSimpleParserBase::RequireTitleOrBody(IXMLNode& element, std::string_view parent,
+                                                std::string_view body) {
+  IXMLNode* title = FindChild(element, sTitle);
+  if (title == nullptr && FindChild(element, body) == nullptr) RaiseRequiredField(parent, sTitle);
+  return title;
 }
 
-void TSimpleParserBase::RequireTitleOrBody(IXMLNode& element, std::string_view parent,
-                                           std::string_view body) {
-  if (FindChild(element, sTitle) == nullptr && FindChild(element, body) == nullptr)
-    RaiseRequiredField(parent, sTitle);
+IXMLNode* TSimpleParserBase::RecordAttribute(IXMLNode& element, std::string_view parent,
+                                             std::string_view name) const {
+  IXMLNode* attribute = FindAttribute(element, name);
+  if (attribute == nullptr && !FTolerant) RaiseRequiredField(parent, name);
+  return attribute;
 }
 
 bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
@@ -280,8 +267,9 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
 
 void TSimpleParserBase::ReadItem(IXMLNode& element, TItemFormat format) {
   TRSSItem& item = RSS.Items().Add();
-  RequireTitleOrBody(element, sItem, sDescription);
-  if (std::optional<std::string> title = ChildText(element, sTitle)) item.Title = std::move(*title);
+  IXMLNode* title = RequireTitleOrBody(element, sItem, sDescription);
+  if (std::optional<std::string> text = ChildTextFrom(element, title, sTitle))
+    item.Title = std::move(*text);
   if (std::optional<std::string> link = ChildText(element, sLink)) item.Link = std::move(*link);
   ReadItemBody(element, item, format);
   if (std::optional<std::string> author = ChildText(element, sAuthor))
@@ -334,25 +322,21 @@ void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const {
 }
 
 void TSimpleParserBase::ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& enclosure) const {
-  if (!FTolerant) {
-    RequireAttribute(element, sEnclosure, sURL);
-    RequireAttribute(element, sEnclosure, sLength);
-    RequireAttribute(element, sEnclosure, sType);
-  }
-  std::optional<std::string> url = AttributeText(element, sURL);
-  IXMLNode* length = FindAttribute(element, sLength);
+  IXMLNode* url = RecordAttribute(element, sEnclosure, sURL);
+  IXMLNode* length = RecordAttribute(element, sEnclosure, sLength);
+  IXMLNode* type = RecordAttribute(element, sEnclosure, sType);
+  std::optional<std::string> address = url != nullptr ? TextRead(*url) : std::nullopt;
   std::optional<int32_t> bytes = length != nullptr ? IntegerRead(*length) : std::nullopt;
-  std::optional<std::string> type = AttributeText(element, sType);
-  if (!url) return;
-  enclosure.URL = std::move(*url);
+  std::optional<std::string> kind = type != nullptr ? TextRead(*type) : std::nullopt;
+  if (!address) return;
+  enclosure.URL = std::move(*address);
   enclosure.Length = bytes.value_or(0);
-  enclosure.EnclosureType = type.value_or(std::string());
+  enclosure.EnclosureType = std::move(kind).value_or(std::string());
   enclosure.Include = true;
 }
 
 void TSimpleParserBase::ReadSource(IXMLNode& element, TRSSItemSource& source) const {
-  IXMLNode* url =
-      FTolerant ? FindAttribute(element, sURL) : &RequireAttribute(element, sSource, sURL);
+  IXMLNode* url = RecordAttribute(element, sSource, sURL);
   // An Atom 1.0 source holds the feed's own elements; its title is the one to show.
   std::optional<std::string> title = FTolerant && FindChild(element, sTitle) != nullptr
                                          ? ChildText(element, sTitle)

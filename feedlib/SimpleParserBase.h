@@ -56,16 +56,31 @@ class TSimpleParserBase {
 
   // The text of an element or attribute. Strictly it raises as TextOf does; tolerantly a
   // node that does not read gives what `kind` makes of its markup, and nothing when empty.
-  std::optional<std::string> TextRead(IXMLNode& node, TTextKind kind = TTextKind::tkPlain) const;
+  std::optional<std::string> TextRead(IXMLNode& node, TTextKind kind = TTextKind::tkPlain) const {
+    if (!FTolerant) return TextOf(node);
+    return Tolerate(node, TextOf, kind);
+  }
   // BodyOf with the same tolerance, markup kept.
-  std::optional<std::string> BodyRead(IXMLNode& element) const;
+  std::optional<std::string> BodyRead(IXMLNode& element) const {
+    if (!FTolerant) return BodyOf(element);
+    return Tolerate(element, BodyOf, TTextKind::tkMarkup);
+  }
   // The integer a node holds. Strictly it raises when it holds none; tolerantly nothing.
   std::optional<int32_t> IntegerRead(IXMLNode& node) const;
   // A channel text the model requires; tolerantly blank when empty, so its placeholder shows.
   std::string RequiredText(IXMLNode& element, TTextKind kind = TTextKind::tkPlain) const;
   // The text of the first child named `name` that reads (see FirstChildValue).
   std::optional<std::string> ChildText(IXMLNode& element, std::string_view name,
-                                       TTextKind kind = TTextKind::tkPlain) const;
+                                       TTextKind kind = TTextKind::tkPlain) const {
+    return ChildTextFrom(element, FindChild(element, name), name, kind);
+  }
+  // The same, where `first` is the first child named `name`, already found.
+  std::optional<std::string> ChildTextFrom(IXMLNode& element, IXMLNode* first,
+                                           std::string_view name,
+                                           TTextKind kind = TTextKind::tkPlain) const {
+    return FirstChildValue(element, first, name,
+                           [&](IXMLNode& child) { return TextRead(child, kind); });
+  }
 
   // What `read` gives for the first child of `element` named `name`. Strictly only that
   // child counts and a failed read raises; tolerantly children that give nothing are passed
@@ -73,9 +88,14 @@ class TSimpleParserBase {
   template <typename TRead>
   auto FirstChildValue(IXMLNode& element, std::string_view name, TRead read) const
       -> decltype(read(element)) {
-    IXMLNodeList& children = element.ChildNodes();
-    for (IXMLNode* child = children.FindNode(name); child != nullptr;
-         child = FTolerant ? children.FindNextNode(name, *child) : nullptr)
+    return FirstChildValue(element, FindChild(element, name), name, read);
+  }
+  // The same, from `first`, the first child named `name`, already found.
+  template <typename TRead>
+  auto FirstChildValue(IXMLNode& element, IXMLNode* first, std::string_view name, TRead read) const
+      -> decltype(read(element)) {
+    for (IXMLNode* child = first; child != nullptr;
+         child = FTolerant ? element.ChildNodes().FindNextNode(name, *child) : nullptr)
       if (auto value = read(*child)) return value;
     return std::nullopt;
   }
@@ -85,11 +105,14 @@ class TSimpleParserBase {
   // The child `name` of `element`; raises the required-field error "`parent` -> `name`"
   // when missing (a bare `name` when `parent` is empty).
   static IXMLNode& RequireChild(IXMLNode& element, std::string_view parent, std::string_view name);
-  // The attribute `name` of `element`; raises the required-field error "`parent` -> `name`".
-  static IXMLNode& RequireAttribute(IXMLNode& element, std::string_view parent,
-                                    std::string_view name);
-  // Raises "`parent` -> title" when `element` has neither a "title" nor a `body` child.
-  static void RequireTitleOrBody(IXMLNode& element, std::string_view parent, std::string_view body);
+  // The "title" child of `element`; raises "`parent` -> title" when it has neither a
+  // "title" nor a `body` child.
+  static IXMLNode* RequireTitleOrBody(IXMLNode& element, std::string_view parent,
+                                      std::string_view body);
+  // The attribute `name` a record requires: strictly raises "`parent` -> `name`" when it is
+  // missing; tolerantly nullptr.
+  IXMLNode* RecordAttribute(IXMLNode& element, std::string_view parent,
+                            std::string_view name) const;
 
   // Reads `child` of the channel (or feed head) by the row its node name matches exactly;
   // false when no row of `rows` names it. Items are the caller's.
@@ -126,7 +149,7 @@ class TSimpleParserBase {
   void ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const;
   // Fills the item's description from its body elements as the format reads them.
   void ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFormat format) const;
-  // Reads `node` with `read`; tolerantly a read that raises gives the node's markup instead.
+  // Reads `node` with `read` tolerantly: a read that raises gives the node's markup instead.
   std::optional<std::string> Tolerate(IXMLNode& node, std::string (*read)(IXMLNode&),
                                       TTextKind kind) const;
   // The text of the attribute `name` when it is there and reads.

@@ -130,19 +130,6 @@ TEST_F(RenderCommand, FailedLoadPrintsTheErrorAndExitsWithOne) {
   EXPECT_FALSE(fs::exists(PageFile()));
 }
 
-TEST_F(RenderCommand, StrictFailsOnTheXhtmlContentThatTheDefaultShowsFormatted) {
-  const fs::path feed = Dir / "xhtml.xml";
-  std::ofstream(feed) << "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>E</title>"
-                         "<content type='xhtml'><div xmlns='http://www.w3.org/1999/xhtml'>"
-                         "<p>Read <b>this</b></p></div></content></entry></feed>";
-  const RunResult strict = Run({"--strict", feed.string()});
-  EXPECT_EQ(strict.Status, 1);
-  EXPECT_EQ(strict.Err, "vantle-feed: Element does not contain a single text node\n");
-  const RunResult tolerant = Run({feed.string()});
-  ASSERT_EQ(tolerant.Status, 0) << tolerant.Err;
-  EXPECT_NE(ReadBytes(PageFile()).find("<p>Read <b>this</b></p>"), std::string::npos);
-}
-
 TEST_F(RenderCommand, DefaultIsANewsPaperPageInTheTemporaryDirectory) {
   const RunResult r = Run({Feed});
   ASSERT_EQ(r.Status, 0) << r.Err;
