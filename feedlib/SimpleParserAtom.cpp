@@ -84,9 +84,12 @@ void TSimpleParserAtom::ReadEntry(IXMLNode& entry) {
   if (std::optional<std::string> modified = ChildText(entry, sModified))
     item.PubDate.ParseISO8601(*modified);
   if (IXMLNode* enclosure = FindChild(entry, sEnclosure)) ReadEnclosure(*enclosure, item.Enclosure);
-  if (std::optional<std::string> id = ChildText(entry, sID)) {
-    item.GUID.Include = true;
-    item.GUID.GUID = std::move(*id);
+  if (IXMLNode* id = FindChild(entry, sID)) {
+    if (!FTolerant) item.GUID.Include = true;  // before the read, as a failed load shows it
+    if (std::optional<std::string> text = ChildTextFrom(entry, id, sID)) {
+      item.GUID.Include = true;
+      item.GUID.GUID = std::move(*text);
+    }
   }
   if (std::optional<std::string> pubDate = ChildText(entry, sPubDate))
     item.PubDate.ParseRFC822(*pubDate);

@@ -173,12 +173,13 @@ bool TSimpleParserBase::ReadChannelRow(IXMLNode& child, TChannelRows rows) {
   static constexpr TChannelRow Rows[] = {
       {sCategory,
        [](P& p, IXMLNode& e, TRSSChannel& c) {
+         TRSSChannelCategory* category = p.FTolerant ? nullptr : &c.Optional.Categories.Add();
          std::optional<std::string> title = p.CategoryTitle(e);
          if (!title) return;
-         TRSSChannelCategory& category = c.Optional.Categories.Add();
-         category.Category = std::move(*title);
+         if (category == nullptr) category = &c.Optional.Categories.Add();
+         category->Category = std::move(*title);
          if (std::optional<std::string> domain = p.AttributeText(e, sDomain))
-           category.Domain = std::move(*domain);
+           category->Domain = std::move(*domain);
        },
        false},
       {sTitle, [](P& p, IXMLNode& e, TRSSChannel& c) { c.Required.SetTitle(p.RequiredText(e)); },
@@ -308,6 +309,8 @@ void TSimpleParserBase::ReadItemBody(IXMLNode& element, TRSSItem& item, TItemFor
 void TSimpleParserBase::ReadGUID(IXMLNode& element, TRSSItemGUID& guid) const {
   bool permaLink = true;
   std::optional<std::string> text = FirstChildValue(element, sGUID, [&](IXMLNode& child) {
+    // Strictly the flag comes before the text, so a failed load shows it set, as it always has.
+    if (!FTolerant) guid.Include = true;
     std::optional<std::string> value = TextRead(child);
     // Without the attribute a guid is a permalink, as RSS 2.0 defines it; RSS 1.0 feeds
     // borrow the element from RSS 2.0, so they read it the same way.
@@ -337,6 +340,7 @@ void TSimpleParserBase::ReadEnclosure(IXMLNode& element, TRSSItemEnclosure& encl
 
 void TSimpleParserBase::ReadSource(IXMLNode& element, TRSSItemSource& source) const {
   IXMLNode* url = RecordAttribute(element, sSource, sURL);
+  if (!FTolerant) source.Include = true;  // before the reads, as a failed load shows it
   // An Atom 1.0 source holds the feed's own elements; its title is the one to show.
   std::optional<std::string> title = FTolerant && FindChild(element, sTitle) != nullptr
                                          ? ChildText(element, sTitle)
@@ -365,6 +369,7 @@ void TSimpleParserBase::ReadImage(IXMLNode& element, TRSSImage& image) {
     RequireChild(element, sImage, sURL);
     RequireChild(element, sImage, sTitle);
     RequireChild(element, sImage, sLink);
+    image.Include = true;  // before the reads, as a failed load shows it
   }
   std::optional<std::string> url = ChildText(element, sURL);
   if (!url) return;
@@ -390,6 +395,7 @@ void TSimpleParserBase::ReadTextInput(IXMLNode& element, TRSSTextInput& textInpu
     RequireChild(element, sTextInput, sDescription);
     RequireChild(element, sTextInput, sName);
     RequireChild(element, sTextInput, sLink);
+    textInput.Include = true;  // before the reads, as a failed load shows it
   }
   std::optional<std::string> title = ChildText(element, sTitle);
   std::optional<std::string> description = ChildText(element, sDescription);
@@ -432,12 +438,14 @@ void TSimpleParserBase::ReadItemCategories(IXMLNode& element,
   for (int i = 0; i < children.Count(); ++i) {
     IXMLNode& child = children.Nodes(i);
     if (child.LocalName() != sCategory) continue;
+    // Strictly the entry comes before its text, so a failed load shows it, as it always has.
+    TRSSItemCategory* category = FTolerant ? nullptr : &categories.Add();
     std::optional<std::string> title = CategoryTitle(child);
     if (!title) continue;
-    TRSSItemCategory& category = categories.Add();
-    category.Title = std::move(*title);
+    if (category == nullptr) category = &categories.Add();
+    category->Title = std::move(*title);
     if (std::optional<std::string> domain = AttributeText(child, sDomain))
-      category.Domain = std::move(*domain);
+      category->Domain = std::move(*domain);
   }
 }
 

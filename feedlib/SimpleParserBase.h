@@ -143,6 +143,8 @@ class TSimpleParserBase {
   static void ReadLanguage(std::string code, TRSSChannelOpt& options);
 
   TSimpleRSS& RSS;
+  // Whether RSS reads tolerantly; fixed for the parse.
+  const bool FTolerant;
 
  private:
   // Fills the guid from the first one that reads; without "isPermaLink" it is a permalink.
@@ -157,7 +159,6 @@ class TSimpleParserBase {
   // An Atom 1.0 source's address: the href of its rel="self" link, else its rel="alternate".
   static std::optional<std::string> LinkOfSource(IXMLNode& source);
 
-  const bool FTolerant;
   // A tolerated image lacked its title or link; the channel's are taken at the end.
   bool FImageTakesTitle = false;
   bool FImageTakesLink = false;
