@@ -36,7 +36,9 @@ if ! command -v clang++-14 >/dev/null; then
   exit 2
 fi
 
+. "$root/scripts/ccache.sh"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "${launcher[@]}" \
   -DVANTLE_FUZZ=ON -DVANTLE_GUI=OFF -DVANTLE_TESTS=OFF -DVANTLE_BENCH=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" --parallel "$(nproc)" >/dev/null
 

@@ -11,7 +11,8 @@ dist=$root/dist
 # Debian's hardening flags: stack protector, fortified functions, read-only relocations bound
 # at start-up.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+. "$root/scripts/ccache.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
   -DVANTLE_TESTS=OFF -DVANTLE_BENCH=OFF -DVANTLE_SYSTEM_INSTALL=ON \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" "$@" >/dev/null

@@ -15,7 +15,9 @@ gui=${VANTLE_ASAN_GUI:-OFF}
 
 "$root/scripts/setup-deps.sh"
 started=$(date +%s)
+. "$root/scripts/ccache.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTLE_SANITIZE=ON \
+  "${launcher[@]}" \
   -DVANTLE_GUI="$gui" -DVANTLE_BENCH=OFF >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 built=$(date +%s)
