@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 
-#include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "FeedDiscovery.h"
+#include "support/LoopbackServer.h"
 
 namespace vantle {
 
@@ -83,33 +80,15 @@ TEST(FeedsOfPage, ResolvesRelativeAbsoluteAndBaseHrefsInPageOrder) {
   }
 }
 
-// Serves pages on the loopback interface and counts the requests.
+// Serves pages on the loopback interface.
 class DiscoveryOverHttp : public testing::Test {
  protected:
-  void SetUp() override {
-    FPort = FServer.bind_to_any_port("127.0.0.1");
-    FThread = std::thread([this] { FServer.listen_after_bind(); });
-    for (int i = 0; i < 500 && !FServer.is_running(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  void TearDown() override {
-    FServer.stop();
-    FThread.join();
-  }
   void Serve(const std::string& path, const std::string& body) {
-    FServer.Get(path, [this, body](const httplib::Request&, httplib::Response& response) {
-      ++FRequests;
-      response.set_content(body, "text/html");
-    });
+    FServer.Serve(path, "text/html", body);
   }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(FPort) + path;
-  }
+  std::string Url(const std::string& path) const { return FServer.Url(path); }
 
-  httplib::Server FServer;
-  int FPort = 0;
-  std::thread FThread;
-  std::atomic<int> FRequests = 0;
+  test::TLoopbackServer FServer;
 };
 
 TEST_F(DiscoveryOverHttp, FetchesThePageOnceAndResolvesAgainstItsAddress) {
@@ -118,7 +97,7 @@ TEST_F(DiscoveryOverHttp, FetchesThePageOnceAndResolvesAgainstItsAddress) {
                        "href='/atom.xml'>"));
   EXPECT_EQ(DiscoverFeeds(Url("/blog/")),
             (TFeeds{{Url("/blog/feed"), "Blog", kRss}, {Url("/atom.xml"), "", kAtom}}));
-  EXPECT_EQ(FRequests, 1);
+  EXPECT_EQ(FServer.Requests().size(), 1u);
 }
 
 TEST_F(DiscoveryOverHttp, ReadsOnlyTheFirstMebibyteOfALargePageWithoutFailing) {

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <stdlib.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ModelJson.h"
+#include "support/LoopbackServer.h"
 #include "support/RunTool.h"
 
 namespace vantle::tool {
@@ -65,29 +63,22 @@ class TlsShow : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(Certificates->Made) << "the openssl command could not make certificates";
   }
-  void TearDown() override {
-    for (auto& server : FServers) server->stop();
-    for (std::thread& thread : FThreads) thread.join();
-  }
 
   // Serves the feed over TLS with the certificate `name`.pem and its key; returns its link.
   std::string ServeFeed(const std::string& name) {
-    auto& server = static_cast<httplib::SSLServer&>(
-        *FServers.emplace_back(std::make_unique<httplib::SSLServer>(
-            Certificates->Path(name + ".pem").c_str(), Certificates->Path(name + ".key").c_str())));
-    server.Get("/feed", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content(kFeed, "application/rss+xml");
-    });
-    return "https://127.0.0.1:" + std::to_string(Listen(server)) + "/feed";
+    test::TLoopbackServer& server =
+        *FServers.emplace_back(std::make_unique<test::TLoopbackServer>(test::TLoopbackServer::TTls{
+            Certificates->Path(name + ".pem"), Certificates->Path(name + ".key")}));
+    server.Serve("/feed", "application/rss+xml", kFeed);
+    return server.Url("/feed");
   }
 
   // Redirects plain HTTP to `secure`; returns the plain link.
   std::string ServeRedirectTo(const std::string& secure) {
-    httplib::Server& server = *FServers.emplace_back(std::make_unique<httplib::Server>());
-    server.Get("/feed", [secure](const httplib::Request&, httplib::Response& res) {
-      res.set_redirect(secure, 301);
-    });
-    return "http://127.0.0.1:" + std::to_string(Listen(server)) + "/feed";
+    test::TLoopbackServer& server =
+        *FServers.emplace_back(std::make_unique<test::TLoopbackServer>());
+    server.Answer("/feed", test::TReply::Redirect(secure, 301));
+    return server.Url("/feed");
   }
 
   // The record vantle-feed show prints for `link` with `environment` and no proxy.
@@ -102,16 +93,7 @@ class TlsShow : public testing::Test {
   static inline std::unique_ptr<TCertificates> Certificates;
 
  private:
-  int Listen(httplib::Server& server) {
-    const int port = server.bind_to_any_port("127.0.0.1");
-    FThreads.emplace_back([&server] { server.listen_after_bind(); });
-    for (int i = 0; i < 200 && !server.is_running(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return port;
-  }
-
-  std::vector<std::unique_ptr<httplib::Server>> FServers;
-  std::vector<std::thread> FThreads;
+  std::vector<std::unique_ptr<test::TLoopbackServer>> FServers;
 };
 
 TEST_F(TlsShow, TrustsOnlyTheCaNamedBySslCertFileOrSslCertDir) {
