@@ -16,27 +16,21 @@ namespace vantle {
 
 namespace {
 
-// The engine's entry point: the module beside the program, or, for programs run from the
-// build tree (the tests), the one the build made.
+// The engine's entry point, from the module beside the program: the installed layout and the
+// build tree both put it there (the build links it beside the test programs too).
 TCreateBrowserEngine FindEngine() {
-  const QStringList places{
-      QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BrowserEngineModule)),
-      QStringLiteral(VANTLE_BROWSER_MODULE)};
-  QString failure;
-  for (const QString& path : places) {
-    if (!QFileInfo::exists(path)) {
-      continue;
-    }
-    QLibrary module(path);
-    if (auto create =
-            reinterpret_cast<TCreateBrowserEngine>(module.resolve(CreateBrowserEngineName))) {
-      return create;
-    }
-    failure = module.errorString();
+  const QString path =
+      QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BrowserEngineModule));
+  if (!QFileInfo::exists(path)) {
+    throw EBrowserError("Cannot start the web browser: " + std::string(BrowserEngineModule) +
+                        " is missing");
   }
-  throw EBrowserError("Cannot start the web browser: " +
-                      (failure.isEmpty() ? std::string(BrowserEngineModule) + " is missing"
-                                         : failure.toStdString()));
+  QLibrary module(path);
+  if (auto create =
+          reinterpret_cast<TCreateBrowserEngine>(module.resolve(CreateBrowserEngineName))) {
+    return create;
+  }
+  throw EBrowserError("Cannot start the web browser: " + module.errorString().toStdString());
 }
 
 QtMessageHandler OuterHandler = nullptr;

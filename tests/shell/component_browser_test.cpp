@@ -1,5 +1,3 @@
-#include <httplib.h>
-
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QFile>
@@ -11,13 +9,13 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include <thread>
 #include <vector>
 
 #include "SimpleRSS.h"
 #include "UFeedViews.h"
 #include "WebBrowser.h"
 #include "component_support.h"
+#include "support/LoopbackServer.h"
 
 namespace vantle {
 namespace {
@@ -37,44 +35,23 @@ QByteArray PictureBytes() {
 }
 
 // A web server on the loopback interface for the pages a feed links to.
-class TLoopbackServer {
+class TPageServer {
  public:
-  TLoopbackServer() {
-    FServer.set_keep_alive_max_count(1);
-    FServer.Get("/scripted.html", [](const httplib::Request&, httplib::Response& response) {
-      response.set_content(
-          "<html><head><title>Web page</title></head><body><p>On the web</p>"
-          "<script>document.title = 'scripted';</script></body></html>",
-          "text/html");
-    });
-    FServer.Get("/picture.png", [](const httplib::Request&, httplib::Response& response) {
-      const QByteArray png = PictureBytes();
-      response.set_content(png.constData(), static_cast<size_t>(png.size()), "image/png");
-    });
-    FServer.Get("/nothing", [](const httplib::Request&, httplib::Response& response) {
-      response.status = 204;
-    });
-    FServer.Get("/", [](const httplib::Request&, httplib::Response& response) {
-      response.set_content("<html><head><title>Home</title></head><body>Home</body></html>",
-                           "text/html");
-    });
-    FPort = FServer.bind_to_any_port("127.0.0.1");
-    FThread = std::thread([this] { FServer.listen_after_bind(); });
-    EXPECT_TRUE(QTest::qWaitFor([this] { return FServer.is_running(); }, 5000));
-  }
-  ~TLoopbackServer() {
-    FServer.stop();
-    FThread.join();
+  TPageServer() {
+    FServer.Serve("/scripted.html", "text/html",
+                  "<html><head><title>Web page</title></head><body><p>On the web</p>"
+                  "<script>document.title = 'scripted';</script></body></html>");
+    const QByteArray png = PictureBytes();
+    FServer.Serve("/picture.png", "image/png", png.toStdString());
+    FServer.Answer("/nothing", {.Status = 204});
+    FServer.Serve("/", "text/html",
+                  "<html><head><title>Home</title></head><body>Home</body></html>");
   }
 
-  QString Url(const char* path) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(FPort).arg(QLatin1String(path));
-  }
+  QString Url(const char* path) const { return QString::fromStdString(FServer.Url(path)); }
 
  private:
-  httplib::Server FServer;
-  int FPort = 0;
-  std::thread FThread;
+  test::TLoopbackServer FServer;
 };
 
 // Catches the links of one scheme handed to the desktop.
@@ -264,7 +241,7 @@ QByteArray Link(const char* id, const QByteArray& href, const char* target = "_s
 }
 
 TEST_F(TBrowserTest, ShowsPicturesFromTheWebButNoLocalPicture) {
-  TLoopbackServer server;
+  TPageServer server;
   QFile local(Pages.Path(QStringLiteral("local.png")));
   ASSERT_TRUE(local.open(QIODevice::WriteOnly));
   local.write(PictureBytes());
@@ -318,7 +295,7 @@ TEST_F(TBrowserTest, FollowsAnAnchorWithinTheGeneratedPage) {
 }
 
 TEST_F(TBrowserTest, RunsScriptsOfWebPagesOpenedFromTheFeedAndNotAfterComingBack) {
-  TLoopbackServer server;
+  TPageServer server;
   const QString web = server.Url("/scripted.html");
   const QString page =
       WritePage(QStringLiteral("vantle_tmp.htm"),
@@ -368,7 +345,7 @@ TEST_F(TBrowserTest, DisarmsTheFeedsEventHandlersAndScriptAddresses) {
 }
 
 TEST_F(TBrowserTest, KeepsScriptsOffWhenALinkFromTheGeneratedPageLoadsNothing) {
-  TLoopbackServer server;
+  TPageServer server;
   const QString page = WritePage(QStringLiteral("vantle_tmp.htm"),
                                  "<html><body style=\"margin:0\">" +
                                      Link("a", server.Url("/nothing").toUtf8()) + "</body></html>");
@@ -442,7 +419,7 @@ TEST_F(TBrowserTest, NamesThePageShown) {
   EXPECT_EQ(Browser.LocationName(), QStringLiteral("vantle_tmp.htm"));
   EXPECT_EQ(QUrl(Browser.LocationURL()), QUrl::fromLocalFile(page));
 
-  TLoopbackServer server;
+  TPageServer server;
   ASSERT_TRUE(WaitForLoad([&] { Browser.View()->load(QUrl(server.Url("/"))); }));
   EXPECT_EQ(Browser.LocationName(), QStringLiteral("127.0.0.1"));
 }
@@ -473,7 +450,7 @@ int VisibleWindows() {
 }
 
 TEST_F(TBrowserTest, HandsOpenInBrowserToTheDesktopsBrowserAndReadMoreToItself) {
-  TLoopbackServer server;
+  TPageServer server;
   const QString article = server.Url("/scripted.html");
   const QString feed = WritePage(
       QStringLiteral("feed.xml"),

@@ -14,14 +14,14 @@
 #include "SimpleRSS.h"
 #include "UFeedViews.h"
 #include "WebBrowser.h"
-#include "feed_server.h"
+#include "support/LoopbackServer.h"
 #include "window_fixture.h"
 
 namespace vantle {
 namespace {
 
 using test::Box;
-using test::TFeedServer;
+using test::TLoopbackServer;
 using test::TModalScript;
 using test::WaitFor;
 namespace groupfile = test::groupfile;
@@ -158,7 +158,7 @@ TEST_F(WindowReading, AFailedFirstLoadLeavesTheFeedCommandsOff) {
 }
 
 TEST_F(WindowReading, TheErrorPageTellsTheLibrarysReasonOnItsTextAndPicture) {
-  TFeedServer server;
+  TLoopbackServer server;
   const QString untitledPath = FRoot.filePath(QStringLiteral("untitled.xml"));
   test::WriteFile(untitledPath, "<feed><entry/></feed>");
   const std::string untitled = untitledPath.toStdString();
@@ -175,7 +175,7 @@ TEST_F(WindowReading, TheErrorPageTellsTheLibrarysReasonOnItsTextAndPicture) {
 }
 
 TEST_F(WindowReading, ShowsTheLoadingPageAndDisablesTheListWhileAFeedLoads) {
-  TFeedServer server;
+  TLoopbackServer server;
   server.Serve("/slow.xml", "application/rss+xml",
                "<rss version=\"2.0\"><channel><title>Slow</title><link>https://example.org/</link>"
                "<description>d</description></channel></rss>",
@@ -204,7 +204,7 @@ TEST_F(WindowReading, ShowsTheLoadingPageAndDisablesTheListWhileAFeedLoads) {
 }
 
 TEST_F(WindowReading, ClosingDuringALoadWaitsForTheLoadToEnd) {
-  TFeedServer server;
+  TLoopbackServer server;
   server.Serve("/slow.xml", "application/rss+xml",
                "<rss version=\"2.0\"><channel><title>Slow</title><link>https://example.org/</link>"
                "<description>d</description></channel></rss>",
@@ -238,7 +238,7 @@ TEST_F(WindowReading, BackRightAfterTheFirstFeedReturnsHome) {
 }
 
 TEST_F(WindowReading, WalksTheBrowsersHistoryOfAFeedServedOverHttp) {
-  TFeedServer server;
+  TLoopbackServer server;
   server.Serve("/story.html", "text/html", "<html><body><p>The story</p></body></html>");
   server.Serve("/feed.xml", "application/rss+xml",
                "<rss version=\"2.0\"><channel><title>Served Feed</title>"

@@ -79,9 +79,7 @@ struct TLoopbackServer::TState {
       if (reply.Gate && reply.Gate->IsOpen()) return false;
       return reply.Delay.count() == 0 || Clock::now() < until;
     };
-    ++Holding;
     while (!Stopping && silent()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    --Holding;
   }
 
   // The request as logged, with the groups of the first route it matches; no route when none.
@@ -107,28 +105,33 @@ struct TLoopbackServer::TState {
   void Answer(const httplib::Request& request, httplib::Response& response) {
     auto [served, rule] = Receive(request);
     const TReply reply = rule ? rule(served) : TReply{.Status = 404};
+    ++Holding;
     HoldBack(reply);
     response.status = reply.Status;
     for (const auto& [name, value] : reply.Headers) response.set_header(name, value);
     if (reply.Pieces > 0) {
       SendInPieces(reply, response);
-    } else if (!reply.Type.empty()) {
-      response.set_content(reply.Body, reply.Type);
+      return;
     }
+    if (!reply.Type.empty()) response.set_content(reply.Body, reply.Type);
+    --Holding;
   }
 
   void SendInPieces(const TReply& reply, httplib::Response& response) {
     const size_t step = reply.Body.size() / static_cast<size_t>(reply.Pieces) + 1;
     response.set_chunked_content_provider(
-        reply.Type, [this, body = reply.Body, step, interval = reply.Interval](
-                        size_t, httplib::DataSink& sink) {
+        reply.Type,
+        [this, body = reply.Body, step, interval = reply.Interval](size_t,
+                                                                   httplib::DataSink& sink) {
           for (size_t at = 0; at < body.size() && Pause(interval); at += step) {
             const std::string piece = body.substr(at, step);
             if (!sink.write(piece.data(), piece.size())) return false;
           }
           sink.done();
           return true;
-        });
+        },
+        // Released once the body is sent, or the client has gone.
+        [this](bool) { --Holding; });
   }
 };
 

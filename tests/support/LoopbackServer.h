@@ -93,7 +93,7 @@ class TLoopbackServer {
   std::vector<TServedRequest> Requests() const;
   // How many requests for `path` arrived so far.
   int RequestsFor(const std::string& path) const;
-  // How many requests the server holds back in a silence now.
+  // How many requests the server holds now: silent, or with their body still on its way.
   int Holding() const;
 
  private:
