@@ -142,12 +142,14 @@ class TVirtualDisplay {
   Display* FDisplay = nullptr;
 };
 
-// A portable copy of the reader window: the program beside a data directory holding one group
-// of feeds and the settings, as a user's start-up would find them.
+// A portable copy of the reader window: the program and its browser module beside a data
+// directory holding one group of feeds and the settings, as a user's start-up would find them.
 fs::path MakePortableCopy(const fs::path& where) {
   fs::create_directories(where / "Data");
   const fs::path program = where / "vantle";
   fs::copy_file(VANTLE_PROGRAM, program, fs::copy_options::overwrite_existing);
+  fs::copy_file(VANTLE_BROWSER_MODULE, where / "libvantle-browser.so",
+                fs::copy_options::overwrite_existing);
   vantle::TGridProps props{
       3,    FirstGroupFeeds,       {0, 10, 176}, std::vector<int>(FirstGroupFeeds, 35),
       true, vantle::GridStreamID()};

@@ -120,10 +120,12 @@ class SmokeRun : public ::testing::Test {
         QStandardPaths::findExecutable("xwininfo").isEmpty()) {
       GTEST_SKIP() << "needs xvfb-run and xwininfo";
     }
-    // The installed layout: the program and its guide in one directory, Data/ beside them.
+    // The installed layout: the program, its guide and the browser module in one directory,
+    // Data/ beside them.
     ASSERT_TRUE(QDir().mkpath(Path("app/Data")));
     ASSERT_TRUE(QFile::copy(VANTLE_EXECUTABLE, Path("app/vantle")));
     QFile::copy(QStringLiteral(VANTLE_GUIDE_PDF), Path("app/Vantle_UserGuide.pdf"));
+    ASSERT_TRUE(QFile::copy(VANTLE_BROWSER_MODULE, Path("app/libvantle-browser.so")));
     for (const char* dir : {"home", "tmp", "run"}) {
       ASSERT_TRUE(QDir().mkpath(Path(dir)));
     }

@@ -288,7 +288,7 @@ std::string LongFeed(const std::string& title, const std::string& story, int ite
 }
 
 TEST_F(WindowReading, EachFeedLoadIsANewPageFromItsTopAndForwardLeadsToNoOtherFeed) {
-  TFeedServer server;
+  TLoopbackServer server;
   server.Serve("/story.html", "text/html", "<html><body><p>The story</p></body></html>");
   server.Serve("/a.xml", "application/rss+xml", LongFeed("Feed A", server.Url("/story.html")));
   server.Serve("/b.xml", "application/rss+xml", LongFeed("Feed B", server.Url("/story.html")));
