@@ -22,6 +22,16 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
+// Takes the rows out of `feeds`, which are given last first, and returns them in list order.
+std::vector<TFeed> TakeRows(std::vector<TFeed>& feeds, const std::vector<std::size_t>& rows) {
+  std::vector<TFeed> taken;
+  for (const std::size_t row : rows) {
+    taken.insert(taken.begin(), feeds[row]);
+    feeds.erase(feeds.begin() + static_cast<std::ptrdiff_t>(row));
+  }
+  return taken;
+}
+
 }  // namespace
 
 TSubscriptions::TSubscriptions(std::string dataDir, const TNameCollation& collation)
@@ -141,14 +151,17 @@ std::vector<TFeed> TSubscriptions::ReadFeeds(const std::string& group) {
 }
 
 TStoreOutcome TSubscriptions::FindFeed(const std::string& group, const std::string& link,
-                                       std::vector<TFeed>& feeds, std::size_t& index) {
+                                       TFeedRows which, std::vector<TFeed>& feeds,
+                                       std::vector<std::size_t>& rows) {
   if (!HasGroupFile(group)) return TStoreOutcome::NoSuchGroup;
   feeds = ReadFeeds(group);
-  const auto found = std::find_if(feeds.begin(), feeds.end(),
-                                  [&link](const TFeed& feed) { return feed.Link == link; });
-  if (found == feeds.end()) return TStoreOutcome::NoSuchFeed;
-  index = static_cast<std::size_t>(found - feeds.begin());
-  return TStoreOutcome::Done;
+  rows.clear();
+  for (std::size_t i = 0; i < feeds.size(); ++i) {
+    if (feeds[i].Link != link) continue;
+    rows.insert(rows.begin(), i);
+    if (which == TFeedRows::First) break;
+  }
+  return rows.empty() ? TStoreOutcome::NoSuchFeed : TStoreOutcome::Done;
 }
 
 TStoreOutcome TSubscriptions::AddFeed(const std::string& group, const TFeed& feed) {
@@ -160,12 +173,12 @@ TStoreOutcome TSubscriptions::AddFeed(const std::string& group, const TFeed& fee
 }
 
 TStoreOutcome TSubscriptions::RetitleFeed(const std::string& group, const std::string& link,
-                                          const std::string& title) {
+                                          const std::string& title, TFeedRows which) {
   std::vector<TFeed> feeds;
-  std::size_t index = 0;
-  const TStoreOutcome outcome = FindFeed(group, link, feeds, index);
+  std::vector<std::size_t> rows;
+  const TStoreOutcome outcome = FindFeed(group, link, which, feeds, rows);
   if (outcome != TStoreOutcome::Done) return outcome;
-  feeds[index].Title = title;
+  for (const std::size_t row : rows) feeds[row].Title = title;
   SaveGroup(group, std::move(feeds));
   return outcome;
 }
@@ -173,37 +186,38 @@ TStoreOutcome TSubscriptions::RetitleFeed(const std::string& group, const std::s
 TStoreOutcome TSubscriptions::ChangeFeedLink(const std::string& group, const std::string& link,
                                              const std::string& newLink) {
   std::vector<TFeed> feeds;
-  std::size_t index = 0;
-  const TStoreOutcome outcome = FindFeed(group, link, feeds, index);
+  std::vector<std::size_t> rows;
+  const TStoreOutcome outcome = FindFeed(group, link, TFeedRows::First, feeds, rows);
   if (outcome != TStoreOutcome::Done) return outcome;
-  feeds[index].Link = newLink;
+  feeds[rows.front()].Link = newLink;
   SaveGroup(group, std::move(feeds));
   return outcome;
 }
 
 TStoreOutcome TSubscriptions::MoveFeed(const std::string& from, const std::string& link,
-                                       const std::string& to) {
+                                       const std::string& to, TFeedRows which) {
   std::vector<TFeed> feeds;
-  std::size_t index = 0;
-  const TStoreOutcome outcome = FindFeed(from, link, feeds, index);
+  std::vector<std::size_t> rows;
+  const TStoreOutcome outcome = FindFeed(from, link, which, feeds, rows);
   if (outcome != TStoreOutcome::Done) return outcome;
   if (IsSameGroupName(from, to)) return outcome;
   if (!HasGroupFile(to)) return TStoreOutcome::NoSuchGroup;
   std::vector<TFeed> target = ReadFeeds(to);
-  target.push_back(feeds[index]);
-  feeds.erase(feeds.begin() + static_cast<std::ptrdiff_t>(index));
+  const std::vector<TFeed> moved = TakeRows(feeds, rows);
+  target.insert(target.end(), moved.begin(), moved.end());
   // The feed reaches its new group before it leaves the old one: a failure keeps it once.
   SaveGroup(to, std::move(target));
   SaveGroup(from, std::move(feeds));
   return outcome;
 }
 
-TStoreOutcome TSubscriptions::DeleteFeed(const std::string& group, const std::string& link) {
+TStoreOutcome TSubscriptions::DeleteFeed(const std::string& group, const std::string& link,
+                                         TFeedRows which) {
   std::vector<TFeed> feeds;
-  std::size_t index = 0;
-  const TStoreOutcome outcome = FindFeed(group, link, feeds, index);
+  std::vector<std::size_t> rows;
+  const TStoreOutcome outcome = FindFeed(group, link, which, feeds, rows);
   if (outcome != TStoreOutcome::Done) return outcome;
-  feeds.erase(feeds.begin() + static_cast<std::ptrdiff_t>(index));
+  TakeRows(feeds, rows);
   SaveGroup(group, std::move(feeds));
   return outcome;
 }

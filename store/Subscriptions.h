@@ -19,6 +19,10 @@ enum class TStoreOutcome {
   NoSuchFeed,   // the group holds no feed with the link
 };
 
+// Which rows of a link a feed command acts on: the window acts on the row selected, the
+// first with its link; a script names the link only, so it acts on every row of it.
+enum class TFeedRows { First, Every };
+
 // The subscriptions of one data directory: its groups and their feeds, one call per user
 // action, for the reader window and the command-line tool alike. File failures raise
 // vantle::Exception with the file's message; refusals are returned. The window holds the
@@ -80,21 +84,24 @@ class TSubscriptions {
 
   // Adds `feed` to the group.
   TStoreOutcome AddFeed(const std::string& group, const TFeed& feed);
-  // Gives the group's first feed with `link` the title `title`.
+  // Gives the group's first feed with `link` (each of them, with Every) the title `title`.
   TStoreOutcome RetitleFeed(const std::string& group, const std::string& link,
-                            const std::string& title);
+                            const std::string& title, TFeedRows rows = TFeedRows::First);
   // Gives the group's first feed with `link` the link `newLink`, as when a feed moved.
   TStoreOutcome ChangeFeedLink(const std::string& group, const std::string& link,
                                const std::string& newLink);
-  // Moves the group's first feed with `link` to the group `to`; the target is read first, so
-  // a target that cannot be read keeps the feed where it was.
-  TStoreOutcome MoveFeed(const std::string& from, const std::string& link, const std::string& to);
-  // Deletes the group's first feed with `link`.
-  TStoreOutcome DeleteFeed(const std::string& group, const std::string& link);
+  // Moves the group's first feed with `link` (each of them, with Every) to the group `to`;
+  // the target is read first, so a target that cannot be read keeps the feed where it was.
+  TStoreOutcome MoveFeed(const std::string& from, const std::string& link, const std::string& to,
+                         TFeedRows rows = TFeedRows::First);
+  // Deletes the group's first feed with `link` (each of them, with Every).
+  TStoreOutcome DeleteFeed(const std::string& group, const std::string& link,
+                           TFeedRows rows = TFeedRows::First);
 
  private:
-  TStoreOutcome FindFeed(const std::string& group, const std::string& link,
-                         std::vector<TFeed>& feeds, std::size_t& index);
+  // The group's feeds, and in `rows` the positions of those with `link`, last first.
+  TStoreOutcome FindFeed(const std::string& group, const std::string& link, TFeedRows which,
+                         std::vector<TFeed>& feeds, std::vector<std::size_t>& rows);
   std::vector<TFeed> ReadFeeds(const std::string& group);
 
   std::string FDataDir;

@@ -152,6 +152,39 @@ TEST_F(Subscriptions, ChangesFeedsAndKeepsEachGroupSortedWithItsColumnWidths) {
   }
 }
 
+TEST_F(Subscriptions, ActsOnEveryRowOfALinkWhenAskedAndOnTheFirstOtherwise) {
+  const struct {
+    const char* Name;
+    std::function<TStoreOutcome(TSubscriptions&)> Run;
+    std::vector<TFeed> News;
+    std::vector<TFeed> Tech;
+  } cases[] = {
+      {"retitle first",
+       [](auto& s) { return s.RetitleFeed("News", "a", "Z"); },
+       {{"b", "B"}, {"a", "Two"}, {"a", "Z"}},
+       {}},
+      {"retitle every",
+       [](auto& s) { return s.RetitleFeed("News", "a", "Z", TFeedRows::Every); },
+       {{"b", "B"}, {"a", "Z"}, {"a", "Z"}},
+       {}},
+      {"move every",
+       [](auto& s) { return s.MoveFeed("News", "a", "Tech", TFeedRows::Every); },
+       {{"b", "B"}},
+       {{"a", "One"}, {"a", "Two"}}},
+      {"delete every",
+       [](auto& s) { return s.DeleteFeed("News", "a", TFeedRows::Every); },
+       {{"b", "B"}},
+       {}},
+  };
+  for (const auto& c : cases) {
+    Put("News", {{"a", "One"}, {"b", "B"}, {"a", "Two"}});
+    Put("Tech", {});
+    EXPECT_EQ(c.Run(*FStore), TStoreOutcome::Done) << c.Name;
+    EXPECT_EQ(Feeds("News"), c.News) << c.Name;
+    EXPECT_EQ(Feeds("Tech"), c.Tech) << c.Name;
+  }
+}
+
 TEST_F(Subscriptions, KeepsADamagedGroupsRowsAndItsFileBeforeTheFirstWrite) {
   const std::string whole = EncodeGroup({{"a", "One"}, {"b", "Two"}});
   const std::string damaged = whole.substr(0, whole.size() - 20);
