@@ -25,6 +25,13 @@ int RunDiscover(const std::vector<std::string>& args);
 // opml export [--data DIR] [--out FILE] | opml import FILE [--data DIR]: the subscriptions of
 // a data directory (the window's by default) as OPML, or an OPML file imported into it.
 int RunOpml(const std::vector<std::string>& args);
+// groups [--data DIR] | groups add NAME | groups rename OLD NEW | groups delete NAME: lists
+// or changes the groups of a data directory (the window's by default) as its window does.
+int RunGroups(const std::vector<std::string>& args);
+// feeds [--group NAME] | feeds add LINK --group NAME [--title TEXT] | feeds move LINK --to NAME
+// | feeds retitle LINK TITLE | feeds delete LINK, each with [--data DIR], the last three with
+// [--group NAME]: lists or changes the feeds of a data directory as its window does.
+int RunFeeds(const std::vector<std::string>& args);
 
 // The usage text of the whole tool.
 const char* UsageText();

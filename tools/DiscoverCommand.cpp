@@ -4,14 +4,11 @@
 #include "Commands.h"
 #include "FeedDiscovery.h"
 #include "ModelJson.h"
+#include "SubscriptionRecords.h"
 
 namespace vantle::tool {
 
 namespace {
-
-TJson FeedRecord(const TDiscoveredFeed& feed) {
-  return {{"link", feed.Link}, {"title", feed.Title}, {"type", feed.Type}};
-}
 
 // The link itself when it loads as a feed; else the feeds of the page it names, as the feed
 // dialog offers them after a failed test.
@@ -35,7 +32,8 @@ int RunDiscover(const std::vector<std::string>& args) {
     return 2;
   }
   const std::vector<TDiscoveredFeed> feeds = FeedsAt(args.front());
-  for (const TDiscoveredFeed& feed : feeds) std::cout << DumpJson(FeedRecord(feed)) << '\n';
+  for (const TDiscoveredFeed& feed : feeds)
+    std::cout << DumpJson(DiscoveredFeedRecord(feed)) << '\n';
   std::cout.flush();
   if (feeds.empty()) std::cerr << "vantle-feed: no feed found at " << args.front() << '\n';
   return feeds.empty() ? 1 : 0;

@@ -6,12 +6,10 @@
 #include <optional>
 
 #include "Commands.h"
+#include "DataDirAccess.h"
 #include "Exception.h"
-#include "UVantleUtils.h"
 #include "store/DataDirLock.h"
-#include "store/DataDirectory.h"
 #include "store/GroupFiles.h"
-#include "store/ProgramPlaces.h"
 #include "store/SubscriptionImport.h"
 
 namespace vantle::tool {
@@ -49,14 +47,8 @@ std::optional<TOpmlArgs> ParseOpmlArgs(const std::vector<std::string>& args) {
   return parsed;
 }
 
-// The --data directory, else the window's, with its trailing separator.
-std::string DataDirOf(const TOpmlArgs& args) {
-  if (args.DataDir.empty()) return DataDirOfProgramIn(WindowProgramDir(ExecutableDir()));
-  return WithTrailingBackslash(args.DataDir);
-}
-
 int Export(const TOpmlArgs& args) {
-  const std::string dataDir = DataDirOf(args);
+  const std::string dataDir = ToolDataDir(args.DataDir);
   // A directory that is not there holds no groups to export: an empty OPML would pass for a
   // backup of nothing.
   if (!std::filesystem::is_directory(dataDir)) {
@@ -72,20 +64,16 @@ int Export(const TOpmlArgs& args) {
 }
 
 int Import(const TOpmlArgs& args) {
-  const std::string dataDir = DataDirOf(args);
+  const std::string dataDir = ToolDataDir(args.DataDir);
   std::filesystem::create_directories(dataDir);
   // Held for the whole import: no window starts between reading the groups and writing them.
   const TDataDirLock lock(dataDir, TLockRole::Tool);
-  if (!lock.Held() && lock.HolderRole() == TLockRole::Tool) {
-    std::cerr << "vantle-feed: another vantle-feed is still changing the data directory " << dataDir
-              << "; nothing was imported.\n";
-    return 1;
-  }
   if (!lock.Held()) {
-    std::cerr << "vantle-feed: Vantle is running with the data directory " << dataDir;
-    if (lock.Holder() > 0) std::cerr << " (process " << lock.Holder() << ")";
-    std::cerr << "; nothing was imported. Make the import from its window (Import "
-                 "subscriptions...).\n";
+    std::cerr << LockRefusal(lock, dataDir, "imported");
+    if (lock.HolderRole() == TLockRole::Window) {
+      std::cerr << " Make the import from its window (Import subscriptions...).";
+    }
+    std::cerr << '\n';
     return 1;
   }
   TImportFiles files;

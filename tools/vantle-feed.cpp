@@ -15,7 +15,14 @@ const char* UsageText() {
          "       vantle-feed group FILE\n"
          "       vantle-feed discover LINK\n"
          "       vantle-feed opml export [--data DIR] [--out FILE]\n"
-         "       vantle-feed opml import FILE [--data DIR]\n";
+         "       vantle-feed opml import FILE [--data DIR]\n"
+         "       vantle-feed groups [--data DIR]\n"
+         "       vantle-feed groups add NAME | rename OLD NEW | delete NAME [--data DIR]\n"
+         "       vantle-feed feeds [--group NAME] [--data DIR]\n"
+         "       vantle-feed feeds add LINK --group NAME [--title TEXT] [--data DIR]\n"
+         "       vantle-feed feeds move LINK --to NAME [--group NAME] [--data DIR]\n"
+         "       vantle-feed feeds retitle LINK TITLE [--group NAME] [--data DIR]\n"
+         "       vantle-feed feeds delete LINK [--group NAME] [--data DIR]\n";
 }
 
 }  // namespace vantle::tool
@@ -42,6 +49,8 @@ int main(int argc, char** argv) {
     if (command == "group") return RunGroup(args);
     if (command == "discover") return RunDiscover(args);
     if (command == "opml") return RunOpml(args);
+    if (command == "groups") return RunGroups(args);
+    if (command == "feeds") return RunFeeds(args);
   } catch (const std::exception& e) {
     std::cerr << "vantle-feed: " << e.what() << '\n';
     return 1;
