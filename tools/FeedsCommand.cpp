@@ -93,7 +93,7 @@ std::string ChangeRows(TSubscriptions& store, const std::string& link, const std
 // A feed's title as the feed dialog keeps it: trimmed, and never blank.
 std::string TitleOf(const std::string& typed, std::string& refusal) {
   const std::string title = TrimmedName(typed);
-  if (title.empty()) refusal = "a feed needs a title: give one with --title";
+  if (title.empty()) refusal = "a feed needs a title";
   return title;
 }
 
@@ -131,7 +131,7 @@ int Add(const std::string& dataDir, const TCommandArgs& split) {
   std::string refusal;
   const TFeed feed{link, TitleOf(titled ? split.Option("--title") : channelTitle, refusal)};
   if (!refusal.empty()) {
-    std::cerr << "vantle-feed: " << refusal << '\n';
+    std::cerr << "vantle-feed: " << refusal << (titled ? "" : ": give one with --title") << '\n';
     return 1;
   }
   return ChangeUnderLock(dataDir, [&](TSubscriptions& store) {
