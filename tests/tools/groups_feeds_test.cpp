@@ -47,7 +47,9 @@ class GroupsAndFeedsCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     std::ofstream(Feed()) << "<rss version=\"2.0\"><channel><title> Alpha Feed </title>"
-                             "<link>http://x/</link><description>d</description></channel></rss>";
+                             "<link>http://x/</link><description>d</description>"
+                             // An empty element only tolerant reading reads around.
+                             "<item><title>i</title><description/></item></channel></rss>";
     std::ofstream(Page()) << "<html><head><link rel=\"alternate\" type=\"application/rss+xml\" "
                              "title=\"A\" href=\"a.xml\"></head></html>";
   }
