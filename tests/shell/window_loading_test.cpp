@@ -346,8 +346,9 @@ TEST_P(WindowLoadingCancel, EscapeCancelsTheLoadAndShowsThePageFromBefore) {
     }
     QTest::keyClick(window.FeedGrid, Qt::Key_Escape);
   });
+  // A load that ran on past the key would end with the trickled feed shown: the checks of the
+  // page and the current link below catch it without a time bound.
   ClickRow(1);
-  EXPECT_GT(Server.Holding(), 0) << "the load ended at the key, with the feed still on its way";
   EXPECT_EQ(loadingTexts, (QStringList{"loading...", "Press Esc to cancel"}));
   EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const QImage& frame) {
     return frame != frames.front();
