@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-private-dev qt6-webengine-dev qt6-pdf-dev libqt6svg6
   libfontconfig-dev xvfb xauth x11-utils libx11-dev
   clang-14 libclang-rt-14-dev
+  libsqlite3-dev dbus-daemon
   dpkg-dev lintian appstream desktop-file-utils file
 )
 
