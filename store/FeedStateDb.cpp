@@ -82,6 +82,17 @@ void BindFeedRow(TSqliteStatement& statement, const TFeedRecord& record) {
       .BindText(13, record.MovedTo);
 }
 
+// Puts the file in WAL mode, which it keeps. The switch does not wait for another
+// connection; when that one is switching too, its switch serves this connection as well,
+// since SQLite follows the file's mode at the next read.
+void UseWriteAheadLog(TSqliteDb& db) {
+  try {
+    db.Exec("PRAGMA journal_mode = WAL");
+  } catch (const TSqliteError& error) {
+    if (!error.IsBusy()) throw;
+  }
+}
+
 // Moves the file at `path` to `path` + ".damaged"; one that cannot move is deleted, so a
 // fresh database never meets it.
 void MoveAside(const std::string& path) {
@@ -209,7 +220,7 @@ void TFeedStateDb::Open() {
   // Asked before WAL mode is set, which would rewrite a newer file's header.
   bool newer = SchemaVersionOf(*db) > LatestSchemaVersion();
   if (!newer) {
-    db->Exec("PRAGMA journal_mode = WAL");
+    UseWriteAheadLog(*db);
     db->Exec("PRAGMA synchronous = NORMAL");
     newer = MigrateSchema(*db) == TSchemaFit::Newer;
   }

@@ -9,6 +9,8 @@ bool TSqliteError::IsDamage() const {
   return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+bool TSqliteError::IsBusy() const { return (FCode & 0xff) == SQLITE_BUSY; }
+
 TSqliteDb::TSqliteDb(const std::string& path) {
   // The caller serializes its calls, so SQLite's own mutex would only cost.
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;

@@ -19,6 +19,8 @@ class TSqliteError : public Exception {
   // True when the file is damaged (SQLITE_CORRUPT, SQLITE_NOTADB); a busy or locked file
   // never counts, it is only in use.
   bool IsDamage() const;
+  // True when another connection holds the file (SQLITE_BUSY).
+  bool IsBusy() const;
 
  private:
   int FCode;

@@ -202,6 +202,22 @@ TEST_F(FeedState, ServesManyThreadsThroughOneObject) {
   }
 }
 
+TEST_F(FeedState, StartsOneNewFileFromConnectionsThatFirstUseItAtOnce) {
+  for (int round = 0; round < 40; ++round) {
+    const std::string dir = DataDir() + std::to_string(round) + "/";
+    std::filesystem::create_directory(dir);
+    std::vector<std::jthread> connections;
+    for (const std::string link : {"http://a/", "http://b/", "http://c/"}) {
+      connections.emplace_back([dir, link] {
+        TFeedStateDb state(dir);
+        EXPECT_NO_THROW(state.Save(Fetched(link, link))) << dir;
+      });
+    }
+    connections.clear();
+    EXPECT_EQ(TFeedStateDb(dir).Find("http://b/")->Document, "http://b/");
+  }
+}
+
 TEST_F(FeedState, MigratesTheVersionItFindsInPlaceByTheStepsAbove) {
   TFeedStateDb(DataDir()).Save(Fetched("http://a/", "kept"));
   std::vector<TSchemaStep> steps(FeedStateSchemaSteps().begin(), FeedStateSchemaSteps().end());
