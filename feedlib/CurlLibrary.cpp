@@ -29,13 +29,16 @@ bool ResolveAll(void* library, TCurlLibrary& curl, std::string& failure) {
          Resolve(library, "curl_easy_getinfo", curl.EasyGetinfo, failure) &&
          Resolve(library, "curl_easy_perform", curl.EasyPerform, failure) &&
          Resolve(library, "curl_easy_strerror", curl.EasyStrerror, failure) &&
+         Resolve(library, "curl_slist_append", curl.SlistAppend, failure) &&
+         Resolve(library, "curl_slist_free_all", curl.SlistFreeAll, failure) &&
          Resolve(library, "curl_multi_init", curl.MultiInit, failure) &&
          Resolve(library, "curl_multi_cleanup", curl.MultiCleanup, failure) &&
          Resolve(library, "curl_multi_add_handle", curl.MultiAddHandle, failure) &&
          Resolve(library, "curl_multi_remove_handle", curl.MultiRemoveHandle, failure) &&
          Resolve(library, "curl_multi_perform", curl.MultiPerform, failure) &&
          Resolve(library, "curl_multi_poll", curl.MultiPoll, failure) &&
-         Resolve(library, "curl_multi_info_read", curl.MultiInfoRead, failure);
+         Resolve(library, "curl_multi_info_read", curl.MultiInfoRead, failure) &&
+         Resolve(library, "curl_multi_strerror", curl.MultiStrerror, failure);
 }
 
 TCurlLoad Load() {

@@ -14,6 +14,8 @@ struct TCurlLibrary {
   decltype(&curl_easy_getinfo) EasyGetinfo;
   decltype(&curl_easy_perform) EasyPerform;
   decltype(&curl_easy_strerror) EasyStrerror;
+  decltype(&curl_slist_append) SlistAppend;
+  decltype(&curl_slist_free_all) SlistFreeAll;
   decltype(&curl_multi_init) MultiInit;
   decltype(&curl_multi_cleanup) MultiCleanup;
   decltype(&curl_multi_add_handle) MultiAddHandle;
@@ -21,6 +23,7 @@ struct TCurlLibrary {
   decltype(&curl_multi_perform) MultiPerform;
   decltype(&curl_multi_poll) MultiPoll;
   decltype(&curl_multi_info_read) MultiInfoRead;
+  decltype(&curl_multi_strerror) MultiStrerror;
 };
 
 // What loading libcurl came to: its entry points, or why it could not be loaded.

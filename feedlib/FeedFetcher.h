@@ -3,12 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "Exception.h"
+#include "FetchRules.h"
 
 namespace vantle {
+
+struct TCurlLibrary;
 
 // Raised when a link cannot be fetched; the message names the link and the cause.
 class EFetchError : public Exception {
@@ -36,6 +40,9 @@ struct TFetchOptions {
   // Asked at least every 50 ms while a document arrives, from the fetching thread; true
   // ends the fetch with EFetchError "<link>: aborted". Unset, the fetch runs to its end.
   std::function<bool()> Aborted;
+  // The libcurl entry points to use; null: the library loaded at run time. Tests give a
+  // table that refuses options.
+  const TCurlLibrary* Curl = nullptr;
 };
 
 // Fetches a link: http:// and https:// through libcurl (loaded at the first web fetch; a
@@ -51,6 +58,14 @@ class TFeedFetcher {
   void Fetch(const std::string& link, const TChunkSink& sink,
              const TProgressCallback& progress = {},
              const TContentTypeCallback& contentType = {}) const;
+
+  // Fetches the web address `link` as Fetch does, sending `validators` when given, and
+  // returns the answer rather than raising when it is no document (its Failure then holds
+  // the message Fetch would raise). Raises only what cannot be the answer's: "aborted", a
+  // client that cannot be set up, or what a callback raised.
+  THttpAnswer FetchAnswer(const std::string& link, const std::optional<TValidators>& validators,
+                          const TChunkSink& sink, const TProgressCallback& progress = {},
+                          const TContentTypeCallback& contentType = {}) const;
 
   // True when `link` is an http:// or https:// address (scheme compared without case).
   static bool IsWebAddress(std::string_view link);

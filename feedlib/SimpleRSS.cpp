@@ -68,6 +68,13 @@ void TSimpleRSS::LoadFromLink(const std::string& link) {
   ParseXMLFile();
 }
 
+void TSimpleRSS::LoadFromDocument(const std::string& link, std::string_view document,
+                                  const std::string& contentType) {
+  RenewXMLFile();
+  FXMLFile->LoadFromData(document.data(), document.size(), link, contentType);
+  ParseXMLFile();
+}
+
 void TSimpleRSS::RenewXMLFile() {
   FXMLFile->SetActive(false);
   FXMLFile.reset();

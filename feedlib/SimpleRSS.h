@@ -53,6 +53,10 @@ class TSimpleRSS {
   // Fetches and parses `link`: RenewXMLFile, XMLFile.LoadFromFile, ParseXMLFile.
   // Every error reaches the caller unchanged.
   void LoadFromLink(const std::string& link);
+  // Parses `document`, the bytes `link` was served as with `contentType`, as LoadFromLink
+  // would have parsed them: RenewXMLFile, XMLFile.LoadFromData, ParseXMLFile.
+  void LoadFromDocument(const std::string& link, std::string_view document,
+                        const std::string& contentType);
   // Replaces the document with a new, active one made from XMLFileOptions.
   void RenewXMLFile();
   // Replaces the model with an empty one, detects the format from the root element and

@@ -835,8 +835,12 @@ void TXMLDocument::LoadFromFile(const std::string& name) {
   });
 }
 
-void TXMLDocument::LoadFromData(const char* data, size_t size, const std::string& name) {
-  Load(name, [data, size](TBuilder& builder) { builder.Push(data, size); });
+void TXMLDocument::LoadFromData(const char* data, size_t size, const std::string& name,
+                                const std::string& contentType) {
+  Load(name, [&](TBuilder& builder) {
+    if (!contentType.empty()) builder.SetCharset(CharsetOfContentType(contentType));
+    builder.Push(data, size);
+  });
 }
 
 IXMLNode& TXMLDocument::DocumentElement() {

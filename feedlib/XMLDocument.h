@@ -196,8 +196,10 @@ class TXMLDocument {
   // served with, else UTF-8; ISO-8859-1 and US-ASCII read as Windows-1252.
   void LoadFromFile(const std::string& name);
   // Parses `size` bytes at `data` as a document, replacing the content; `name` names the
-  // source in error messages.
-  void LoadFromData(const char* data, size_t size, const std::string& name = "data");
+  // source in error messages. `contentType`, when given, is the type the bytes were served
+  // with, whose charset counts as LoadFromFile counts it.
+  void LoadFromData(const char* data, size_t size, const std::string& name = "data",
+                    const std::string& contentType = {});
 
   // True when a document is loaded.
   bool IsLoaded() const { return FRoot != nullptr; }

@@ -181,7 +181,8 @@ class FetchFromServer : public testing::Test {
 
 TEST_F(FetchFromServer, ReadsADocumentAndNamesItselfInTheUserAgent) {
   EXPECT_EQ(FetchAll(Url("/feed")).Body, kFeed);
-  EXPECT_EQ(FetchAll(Url("/agent")).Body, "<agent>Vantle/" VANTLE_VERSION "</agent>");
+  EXPECT_EQ(FetchAll(Url("/agent")).Body,
+            "<agent>Vantle/" VANTLE_VERSION " (+https://vantle.example.org)</agent>");
 }
 
 // Each test runs in a process of its own under CTest, so these fetches are the first, and

@@ -1,0 +1,96 @@
+#include "FeedSource.h"
+
+#include <chrono>
+#include <exception>
+
+#include "FeedFetcher.h"
+#include "SimpleRSS.h"
+
+namespace vantle {
+
+namespace {
+
+// The cause of a fetch failure, without the "<link>: " its message starts with.
+std::string CauseOf(const std::string& failure, const std::string& link) {
+  const std::string prefix = link + ": ";
+  return failure.starts_with(prefix) ? failure.substr(prefix.size()) : failure;
+}
+
+}  // namespace
+
+TUnixTime SystemClock() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+TFeedSource::TFeedSource(IFeedState* state, TClock clock)
+    : FState(state), FClock(std::move(clock)) {}
+
+TLoadOutcome TFeedSource::Load(TSimpleRSS& reader, const std::string& link,
+                               TRequestKind kind) const {
+  if (!FState || !TFeedFetcher::IsWebAddress(link)) {
+    reader.LoadFromLink(link);
+    return {};
+  }
+  const std::optional<TFeedRecord> record = FState->Find(link);
+  const TRequestPlan plan = PlanRequest(record, FState->Deferral(OriginOf(link)), kind, FClock());
+  TLoadOutcome outcome;
+  outcome.Result = plan.Result;
+  switch (plan.Action) {
+    case TRequestAction::Ask:
+      return Ask(reader, record.value_or(NewRecord(link)), plan);
+    case TRequestAction::ReadStored:
+      reader.LoadFromDocument(link, record->Document, record->ContentType);
+      return outcome;
+    case TRequestAction::Skip:
+      break;
+  }
+  if (plan.Result == TFetchResult::Gone) {
+    outcome.Reason = record->Reason;
+    throw EFetchError(link + ": " + record->Reason + "; gone, not asked again until refreshed");
+  }
+  return outcome;
+}
+
+TLoadOutcome TFeedSource::Ask(TSimpleRSS& reader, TFeedRecord record,
+                              const TRequestPlan& plan) const {
+  const std::string link = record.Link;
+  std::string body;
+  const THttpAnswer answer =
+      TFeedFetcher(reader.XMLFileOptions.FetchOptions)
+          .FetchAnswer(
+              link, plan.Validators,
+              [&body](const char* data, size_t size) { body.append(data, size); },
+              reader.OnProgress);
+  const TUnixTime now = FClock();
+  if (!answer.Failure.empty()) {
+    Keep(ApplyFailure(std::move(record), answer, CauseOf(answer.Failure, link), now));
+    throw EFetchError(answer.Failure);
+  }
+  try {
+    if (answer.Status == 304) {
+      reader.LoadFromDocument(link, record.Document, record.ContentType);
+    } else {
+      reader.LoadFromDocument(link, body, answer.ContentType);
+    }
+  } catch (const std::exception& error) {
+    Keep(ApplyFailure(std::move(record), answer, error.what(), now));
+    throw;
+  }
+  const TAnswerEffect effect = ApplyLoaded(std::move(record), answer, body, now);
+  Keep(effect);
+  TLoadOutcome outcome;
+  outcome.Result = effect.Result;
+  outcome.Status = answer.Status;
+  outcome.Bytes = answer.BytesMoved;
+  outcome.MovedTo = answer.MovedTo;
+  return outcome;
+}
+
+void TFeedSource::Keep(const TAnswerEffect& effect) const {
+  FState->Save(effect.Record);
+  if (effect.Deferral) FState->Defer(*effect.Deferral);
+}
+
+}  // namespace vantle

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "FeedState.h"
+#include "FetchRules.h"
+
+namespace vantle {
+
+class TSimpleRSS;
+
+// Seconds since the epoch now; tests give a clock of their own.
+using TClock = std::function<TUnixTime()>;
+TUnixTime SystemClock();
+
+// How a load by TFeedSource ended.
+struct TLoadOutcome {
+  TFetchResult Result = TFetchResult::Changed;
+  long Status = 0;                // the final HTTP status; 0 without a request or an answer
+  std::optional<uint64_t> Bytes;  // what the transfer moved; none without a request
+  std::string Reason;             // why it failed or is gone; "" otherwise
+  std::string MovedTo;            // the new address of a moved feed; "" otherwise
+};
+
+// Loads feed links into a reader by the publishers' rules (conditional requests, max-age,
+// Retry-After, permanent redirects, 410), keeping what it learns in a feed state.
+class TFeedSource {
+ public:
+  // Without `state` every load is TSimpleRSS::LoadFromLink, as if no rule existed.
+  explicit TFeedSource(IFeedState* state, TClock clock = SystemClock);
+
+  // Loads `link` into `reader` for a request of `kind`, through the reader's fetch options
+  // and progress. A stored copy that answers (a 304, or no request) is parsed as a fresh
+  // download of the same bytes would be. Raises as LoadFromLink does when the link does not
+  // load as a feed, after keeping what the answer taught; a gone feed that is not asked
+  // again raises EFetchError "<link>: <reason>". Links that are no web address, and every
+  // link without state, load as LoadFromLink loads them.
+  TLoadOutcome Load(TSimpleRSS& reader, const std::string& link, TRequestKind kind) const;
+
+ private:
+  TLoadOutcome Ask(TSimpleRSS& reader, TFeedRecord record, const TRequestPlan& plan) const;
+  void Keep(const TAnswerEffect& effect) const;
+
+  IFeedState* FState;
+  TClock FClock;
+};
+
+}  // namespace vantle
