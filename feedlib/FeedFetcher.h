@@ -39,7 +39,7 @@ struct TFetchOptions {
   uint64_t MaxDocumentSize = 64ull * 1024 * 1024;
   // Asked at least every 50 ms while a document arrives, from the fetching thread; true
   // ends the fetch with EFetchError "<link>: aborted". Unset, the fetch runs to its end.
-  std::function<bool()> Aborted;
+  std::function<bool()> Aborted{};
   // The libcurl entry points to use; null: the library loaded at run time. Tests give a
   // table that refuses options.
   const TCurlLibrary* Curl = nullptr;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "CurlLibrary.h"
 #include "FeedFetcher.h"
 #include "XMLDocument.h"
 #include "support/LoopbackServer.h"
@@ -132,6 +134,31 @@ TReply Paced(std::chrono::milliseconds pause, int pieces) {
   reply.Pieces = pieces;
   reply.Interval = pause;
   return reply;
+}
+
+// A libcurl table that refuses one option and passes every other to the real libcurl.
+CURLoption gRefusedOption = CURLOPT_LASTENTRY;
+
+CURLcode RefusingSetopt(CURL* handle, CURLoption option, ...) {
+  const TCurlLibrary& real = *CurlLibrary().Library;
+  va_list args;
+  va_start(args, option);
+  CURLcode code = CURLE_UNKNOWN_OPTION;
+  if (option == gRefusedOption) {
+    code = CURLE_UNKNOWN_OPTION;
+  } else if (option < CURLOPTTYPE_OBJECTPOINT) {
+    code = real.EasySetopt(handle, option, va_arg(args, long));
+  } else if (option >= CURLOPTTYPE_OFF_T && option < CURLOPTTYPE_BLOB) {
+    code = real.EasySetopt(handle, option, va_arg(args, curl_off_t));
+  } else {
+    code = real.EasySetopt(handle, option, va_arg(args, void*));
+  }
+  va_end(args);
+  return code;
+}
+
+CURLMcode FailingPoll(CURLM*, curl_waitfd*, unsigned, int, int*) {
+  return CURLM_OUT_OF_MEMORY;
 }
 
 class FetchFromServer : public testing::Test {
@@ -479,6 +506,33 @@ TEST_F(FetchFromDisk, FeedsTheDocumentFromDiskToTheParser) {
   IXMLNode& channel = doc.DocumentElement().ChildNodes().Nodes(0);
   EXPECT_GT(channel.ChildNodes().Count(), 1000);
   EXPECT_EQ(channel.ChildNodes().Nodes(0).NodeValue().AsString(), "big");
+}
+
+TEST_F(FetchFromServer, FailsWithoutARequestWhenLibcurlRefusesAnyOption) {
+  ASSERT_TRUE(CurlLibrary().Library);
+  TCurlLibrary refusing = *CurlLibrary().Library;
+  refusing.EasySetopt = RefusingSetopt;
+  const CURLoption options[] = {CURLOPT_PROTOCOLS_STR,     CURLOPT_REDIR_PROTOCOLS_STR,
+                                CURLOPT_SSL_VERIFYPEER,    CURLOPT_HTTPHEADER,
+                                CURLOPT_MAXFILESIZE_LARGE, CURLOPT_WRITEFUNCTION};
+  for (const CURLoption option : options) {
+    gRefusedOption = option;
+    const std::string error = FetchError(Url("/feed"), {.Curl = &refusing});
+    EXPECT_TRUE(error.starts_with(Url("/feed") + ": the HTTP client refused a setting"))
+        << option << ": " << error;
+  }
+  EXPECT_EQ(FServer.RequestsFor("/feed"), 0);
+  gRefusedOption = CURLOPT_LASTENTRY;
+  EXPECT_EQ(FetchAll(Url("/feed"), {.Curl = &refusing}).Body, kFeed);
+}
+
+TEST_F(FetchFromServer, ReportsAFailingMultiInterfaceAsItselfNotAsAnAbort) {
+  ASSERT_TRUE(CurlLibrary().Library);
+  TCurlLibrary failing = *CurlLibrary().Library;
+  failing.MultiPoll = FailingPoll;
+  TFetchOptions options{.Aborted = [] { return false; }, .Curl = &failing};
+  EXPECT_EQ(FetchError(Url("/slow"), options),
+            Url("/slow") + ": the HTTP client failed (Out of memory)");
 }
 
 }  // namespace

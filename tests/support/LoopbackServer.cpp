@@ -52,6 +52,18 @@ TReply TReply::Redirect(std::string location, int status) {
   return reply;
 }
 
+TReply TReply::Conditional(const TServedRequest& request, TReply reply) {
+  const std::string etag = Lookup(reply.Headers, "ETag");
+  const std::string modified = Lookup(reply.Headers, "Last-Modified");
+  const std::string ifNoneMatch = request.Header("If-None-Match");
+  const std::string ifModifiedSince = request.Header("If-Modified-Since");
+  const bool matches = !ifNoneMatch.empty()
+                           ? ifNoneMatch == etag
+                           : !ifModifiedSince.empty() && ifModifiedSince == modified;
+  if (!matches) return reply;
+  return TReply{.Status = 304, .Headers = reply.Headers};
+}
+
 struct TLoopbackServer::TState {
   std::unique_ptr<httplib::Server> Server;
   std::string Scheme;

@@ -55,6 +55,10 @@ struct TReply {
   static TReply Content(std::string body, std::string type);
   // A redirect to `location`.
   static TReply Redirect(std::string location, int status = 302);
+  // `reply`, or a 304 with its headers when the request sends back its ETag (If-None-Match)
+  // or its Last-Modified (If-Modified-Since) byte for byte, as a publisher that keeps the
+  // rules answers.
+  static TReply Conditional(const TServedRequest& request, TReply reply);
 };
 
 using TRule = std::function<TReply(const TServedRequest&)>;
