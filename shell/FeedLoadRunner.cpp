@@ -77,6 +77,13 @@ void LoadFeedAside(TSimpleRSS& reader, const std::string& link) {
   RunAside(reader, [&] { reader.LoadFromLink(link); });
 }
 
+TLoadOutcome LoadFeedAside(TSimpleRSS& reader, const std::string& link, const TFeedSource& source,
+                           TRequestKind kind) {
+  TLoadOutcome outcome;
+  RunAside(reader, [&] { outcome = source.Load(reader, link, kind); });
+  return outcome;
+}
+
 void RunAside(TSimpleRSS& reader, const std::function<void()>& work) {
   // The window and the feed dialog show what they can of a feed rather than fail on it.
   reader.Tolerant = true;

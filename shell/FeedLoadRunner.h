@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "FeedSource.h"
+
 namespace vantle {
 
 class TSimpleRSS;
@@ -15,6 +17,9 @@ class TSimpleRSS;
 // is dropped meanwhile, but Escape cancels the load, which then raises ELoadCancelled. One
 // load at a time: a second one raises an error.
 void LoadFeedAside(TSimpleRSS& reader, const std::string& link);
+// The same, through `source` for a request of `kind`; returns how the load ended.
+TLoadOutcome LoadFeedAside(TSimpleRSS& reader, const std::string& link, const TFeedSource& source,
+                           TRequestKind kind);
 
 // Runs `work`, which fetches through `reader`'s options, the way LoadFeedAside runs a load.
 void RunAside(TSimpleRSS& reader, const std::function<void()>& work);

@@ -13,10 +13,11 @@
 #include <exception>
 #include <memory>
 
-#include "FeedOffers.h"
 #include "CommandGuard.h"
-#include "FeedLoadRunner.h"
 #include "DialogKeys.h"
+#include "FeedLoadRunner.h"
+#include "FeedOffers.h"
+#include "FeedSource.h"
 #include "SimpleRSS.h"
 #include "UVantleFormUtils.h"
 
@@ -141,7 +142,7 @@ void TfrmAddFeed::TestLink() {
   try {
     RunAside(*reader, [&] {
       try {
-        reader->LoadFromLink(target);
+        TFeedSource(FFeedState).Load(*reader, target, TRequestKind::Refresh);
       } catch (const std::exception& error) {
         // The page the link gave may name its feeds; they are read on the same worker.
         offers = FeedsToOffer(*reader, error, target, {});

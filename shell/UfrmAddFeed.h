@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace vantle {
 
+class IFeedState;
 class TFeedOffers;
 
 // The dialog result of a confirmed Delete (QDialog::Accepted is OK, Rejected is cancel).
@@ -26,6 +27,9 @@ class TfrmAddFeed : public QDialog {
   // New mode: 520 by 142, OK disabled, caption "New Feed".
   explicit TfrmAddFeed(QWidget* owner);
 
+  // Test then asks the server each time (conditionally), keeping what it learns in `state`;
+  // without one it fetches as if nothing were kept.
+  void UseFeedState(IFeedState* state) { FFeedState = state; }
   // Tries the typed link and takes the feed's title.
   void TestLink();
   // The state after a successful test.
@@ -67,6 +71,7 @@ class TfrmAddFeed : public QDialog {
   QWidget* FTitleBand = nullptr;
   QString FFeedLink;
   QString FFeedTitle;
+  IFeedState* FFeedState = nullptr;
 };
 
 }  // namespace vantle

@@ -22,6 +22,7 @@
 #include "Exception.h"
 #include "FeedListRows.h"
 #include "FeedLoadRunner.h"
+#include "FeedMoves.h"
 #include "FirstFrame.h"
 #include "GridControl.h"
 #include "LoadCancelling.h"
@@ -429,7 +430,7 @@ void TfrmControl::FeedGridDblClickCell(int, int) {
   btnEditFeedClick();
 }
 
-void TfrmControl::ShowFeed(const std::string& link) {
+void TfrmControl::ShowFeed(const std::string& link, TRequestKind kind) {
   // The load runs an event loop of its own, which paints the loading page first.
   BasePageControl->SetActivePage(LoadingTab);
   FeedGrid->setEnabled(false);
@@ -439,10 +440,10 @@ void TfrmControl::ShowFeed(const std::string& link) {
     ~TLoadEnd() { Window.FeedGrid->setEnabled(true); }
   } loadEnd{*this};
   const TBusyCursor busy;
-  if (TryLoadFeed(link)) {
+  if (const std::optional<TLoadOutcome> outcome = TryLoadFeed(link, kind)) {
     WebBrowser->StartNewPage();
     RenderFeed();
-    FCurrentLink = link;
+    FCurrentLink = FollowFeedMove(*this, link, outcome->MovedTo);
     FSelectedRow = FeedGrid->Row();
     btnBack->setEnabled(true);
     // The link box names the new feed at once, not only once its pictures have arrived.
@@ -452,17 +453,16 @@ void TfrmControl::ShowFeed(const std::string& link) {
   }
 }
 
-bool TfrmControl::TryLoadFeed(const std::string& link) {
+std::optional<TLoadOutcome> TfrmControl::TryLoadFeed(const std::string& link, TRequestKind kind) {
   try {
-    LoadFeedAside(*FFeedReader, link);
-    return true;
+    return LoadFeedAside(*FFeedReader, link, TFeedSource(FFeedState.get()), kind);
   } catch (const ELoadCancelled&) {
     throw;
   } catch (const std::exception& error) {
     // The error page shows no reason; its text and picture tell it on hovering.
     for (QLabel* label : ErrorTab->findChildren<QLabel*>())
       label->setToolTip(QString::fromStdString(error.what()));
-    return false;
+    return std::nullopt;
   }
 }
 
@@ -662,6 +662,7 @@ void TfrmControl::btnNewFeedClick() {
 
 void TfrmControl::AddFeed(const std::string& link) {
   TfrmAddFeed dialog(this);
+  dialog.UseFeedState(FFeedState.get());
   CenterOnWindow(*this, dialog);
   dialog.edLink->setText(Q(link));
   CopyChoices(*GroupBox, *dialog.comboGroups);

@@ -4,8 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "FeedSource.h"
 
 class QAction;
 class QBrush;
@@ -52,6 +55,10 @@ class TfrmControl : public QWidget {
   const std::string& CurrentGroup() const { return FCurrentGroup; }
   // The reader through which every feed is read; null once FormDestroy has freed it.
   TSimpleRSS* FeedReader() const { return FFeedReader.get(); }
+  // What is kept of each feed between loads, in the data directory; null without one.
+  IFeedState* FeedState() const { return FFeedState.get(); }
+  // The subscriptions of the data directory.
+  TSubscriptions& Subscriptions() const { return *FStore; }
   // True while the list holds no faithful copy of any group (its file failed to load);
   // nothing is written from it until a feed is added.
   bool ListIsUnloaded() const { return FListUnloaded; }
@@ -108,10 +115,13 @@ class TfrmControl : public QWidget {
   // Opens Edit Feed, whatever the state of btnEditFeed.
   void FeedGridDblClickCell(int row, int col);
 
-  // Loads `link` and shows its page, or the error page when the load fails.
-  void ShowFeed(const std::string& link);
-  // True when FeedReader loaded `link`; false when the load raised any error.
-  bool TryLoadFeed(const std::string& link);
+  // Loads `link` for a request of `kind` (a click, or a refresh that always asks) and shows
+  // its page, or the error page when the load fails. A feed that moved for good is shown
+  // under its new link, which its row then holds.
+  void ShowFeed(const std::string& link, TRequestKind kind = TRequestKind::Click);
+  // How FeedReader loaded `link`; none when the load raised any error, whose message the
+  // error page then shows on hovering.
+  std::optional<TLoadOutcome> TryLoadFeed(const std::string& link, TRequestKind kind);
   // Renders what FeedReader holds in the chosen view style and shows the browser.
   void RenderFeed();
   // Renders the feed held again in the style just chosen.
@@ -226,6 +236,7 @@ class TfrmControl : public QWidget {
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
   std::unique_ptr<TSubscriptions> FStore;
+  std::unique_ptr<IFeedState> FFeedState;
   bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;

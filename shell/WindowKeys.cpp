@@ -44,7 +44,7 @@ void ReloadFeedShown(TfrmControl& window) {
     if (grid.Cells(0, row) == link) {
       grid.FocusCell(2, row);
       window.FeedGridSelectRow(row);
-      window.ShowFeed(link);
+      window.ShowFeed(link, TRequestKind::Refresh);
       grid.setFocus();
       break;
     }

@@ -184,13 +184,20 @@ TStoreOutcome TSubscriptions::RetitleFeed(const std::string& group, const std::s
 }
 
 TStoreOutcome TSubscriptions::ChangeFeedLink(const std::string& group, const std::string& link,
-                                             const std::string& newLink) {
+                                             const std::string& newLink, IFeedState* state) {
   std::vector<TFeed> feeds;
   std::vector<std::size_t> rows;
   const TStoreOutcome outcome = FindFeed(group, link, TFeedRows::First, feeds, rows);
   if (outcome != TStoreOutcome::Done) return outcome;
-  feeds[rows.front()].Link = newLink;
+  const bool held = std::any_of(feeds.begin(), feeds.end(),
+                                [&newLink](const TFeed& feed) { return feed.Link == newLink; });
+  if (held) {
+    feeds.erase(feeds.begin() + static_cast<std::ptrdiff_t>(rows.front()));
+  } else {
+    feeds[rows.front()].Link = newLink;
+  }
   SaveGroup(group, std::move(feeds));
+  if (state) state->Move(link, newLink);
   return outcome;
 }
 

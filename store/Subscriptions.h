@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "feedlib/FeedState.h"
 #include "store/GroupStore.h"
 
 namespace vantle {
@@ -87,9 +88,11 @@ class TSubscriptions {
   // Gives the group's first feed with `link` (each of them, with Every) the title `title`.
   TStoreOutcome RetitleFeed(const std::string& group, const std::string& link,
                             const std::string& title, TFeedRows rows = TFeedRows::First);
-  // Gives the group's first feed with `link` the link `newLink`, as when a feed moved.
+  // Gives the group's first feed with `link` the link `newLink`, as when a feed moved; when
+  // the group holds `newLink` already, that row goes instead. What `state` keeps of `link`
+  // moves to `newLink` once the group is written.
   TStoreOutcome ChangeFeedLink(const std::string& group, const std::string& link,
-                               const std::string& newLink);
+                               const std::string& newLink, IFeedState* state = nullptr);
   // Moves the group's first feed with `link` (each of them, with Every) to the group `to`;
   // the target is read first, so a target that cannot be read keeps the feed where it was.
   TStoreOutcome MoveFeed(const std::string& from, const std::string& link, const std::string& to,

@@ -1,9 +1,12 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "Commands.h"
+#include "FeedSource.h"
+#include "FeedStateAccess.h"
 #include "SimpleRSS.h"
 #include "UFeedViews.h"
 
@@ -23,6 +26,7 @@ class TRecordingBrowser : public IWebBrowser {
 };
 
 struct TRenderArgs {
+  std::optional<std::string> DataDir;
   uint8_t Style = 0;
   std::optional<std::string> Out;
   bool Strict = false;
@@ -46,7 +50,9 @@ std::optional<TRenderArgs> ParseArgs(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (arg == "--style" && hasValue) {
+    if (arg == "--data" && hasValue && !parsed.DataDir) {
+      parsed.DataDir = args[++i];
+    } else if (arg == "--style" && hasValue) {
       const std::optional<uint8_t> style = ParseStyle(args[++i]);
       if (!style) return std::nullopt;
       parsed.Style = *style;
@@ -75,7 +81,8 @@ int RunRender(const std::vector<std::string>& args) {
   }
   TSimpleRSS reader;
   reader.Tolerant = !parsed->Strict;
-  reader.LoadFromLink(parsed->Link);
+  const std::unique_ptr<IFeedState> state = ToolFeedState(parsed->DataDir);
+  TFeedSource(state.get()).Load(reader, parsed->Link, TRequestKind::Click);
   TRecordingBrowser browser;
   if (parsed->Out)
     ShowFeedView(reader, browser, parsed->Style, *parsed->Out);

@@ -1,8 +1,11 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "Commands.h"
+#include "FeedSource.h"
+#include "FeedStateAccess.h"
 #include "ModelJson.h"
 
 namespace vantle::tool {
@@ -20,7 +23,12 @@ void KeepToTheEnd(std::unique_ptr<TSimpleRSS> reader) {
 
 }  // namespace
 
-int RunShow(const std::vector<std::string>& args) {
+int RunShow(std::vector<std::string> args) {
+  std::optional<std::string> dataDir;
+  if (!TakeDataOption(args, dataDir)) {
+    std::cerr << UsageText();
+    return 2;
+  }
   const bool strict = !args.empty() && args.front() == kStrictOption;
   const std::vector<std::string> links(args.begin() + (strict ? 1 : 0), args.end());
   if (links.empty()) {
@@ -30,13 +38,15 @@ int RunShow(const std::vector<std::string>& args) {
   // One reader for every link, as the reader window keeps one: Version carries over.
   auto rss = std::make_unique<TSimpleRSS>();
   rss->Tolerant = !strict;
+  const std::unique_ptr<IFeedState> state = ToolFeedState(dataDir);
+  const TFeedSource source(state.get());
   TJsonWriter json(std::cout);
   bool allLoaded = true;
   for (const std::string& link : links) {
     bool loaded = true;
     std::string error;
     try {
-      rss->LoadFromLink(link);
+      source.Load(*rss, link, TRequestKind::Click);
     } catch (const std::exception& e) {
       loaded = false;
       error = e.what();

@@ -10,10 +10,11 @@
 namespace vantle::tool {
 
 const char* UsageText() {
-  return "usage: vantle-feed show [--strict] LINK...\n"
-         "       vantle-feed render [--strict] [--style NewsPaper|List|N] [--out FILE] LINK\n"
+  return "usage: vantle-feed show [--strict] [--data DIR] LINK...\n"
+         "       vantle-feed render [--strict] [--style NewsPaper|List|N] [--out FILE] "
+         "[--data DIR] LINK\n"
          "       vantle-feed group FILE\n"
-         "       vantle-feed discover LINK\n"
+         "       vantle-feed discover [--data DIR] LINK\n"
          "       vantle-feed opml export [--data DIR] [--out FILE]\n"
          "       vantle-feed opml import FILE [--data DIR]\n"
          "       vantle-feed groups [--data DIR]\n"

@@ -11,6 +11,7 @@
 #include "store/GroupNames.h"
 #include "store/GroupStore.h"
 #include "store/Subscriptions.h"
+#include "support/MemoryFeedState.h"
 
 namespace vantle {
 namespace {
@@ -107,6 +108,11 @@ TEST_F(Subscriptions, ChangesFeedsAndKeepsEachGroupSortedWithItsColumnWidths) {
        [](auto& s) { return s.ChangeFeedLink("News", "a", "a2"); },
        TStoreOutcome::Done,
        {{"a2", "One"}, {"b", "Two"}},
+       {}},
+      {"relink onto a feed the group holds",
+       [](auto& s) { return s.ChangeFeedLink("News", "a", "b"); },
+       TStoreOutcome::Done,
+       {{"b", "Two"}},
        {}},
       {"delete",
        [](auto& s) { return s.DeleteFeed("News", "a"); },
@@ -239,6 +245,20 @@ TEST_F(Subscriptions, WaitsForTheToolsShortHoldButNeverForAWindow) {
       EXPECT_EQ(lock.HolderRole(), c.Holder);
     }
   }
+}
+
+TEST_F(Subscriptions, MovesTheFeedStateWithAChangedLinkOnlyOnceTheGroupIsWritten) {
+  Put("News", {{"a", "One"}});
+  test::TMemoryFeedState state;
+  TFeedRecord record;
+  record.Link = "a";
+  record.Document = "<rss/>";
+  state.Save(record);
+  EXPECT_EQ(FStore->ChangeFeedLink("News", "missing", "c", &state), TStoreOutcome::NoSuchFeed);
+  EXPECT_EQ(FStore->ChangeFeedLink("News", "a", "a2", &state), TStoreOutcome::Done);
+  EXPECT_FALSE(state.Find("a"));
+  ASSERT_TRUE(state.Find("a2"));
+  EXPECT_EQ(state.Find("a2")->Document, "<rss/>");
 }
 
 }  // namespace

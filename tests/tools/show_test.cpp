@@ -171,7 +171,8 @@ TEST_F(ShowCommand, PrintsUsageAndExitsWithTwoWithoutLinks) {
   const TRun run = RunTool({"show"});
   EXPECT_EQ(run.Status, 2);
   EXPECT_EQ(run.Out, "");
-  EXPECT_NE(run.Err.find("usage: vantle-feed show [--strict] LINK..."), std::string::npos)
+  EXPECT_NE(run.Err.find("usage: vantle-feed show [--strict] [--data DIR] LINK..."),
+            std::string::npos)
       << run.Err;
 }
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace vantle {
+
+class TfrmControl;
+
+// After the feed `link` of the window's current group loaded from `movedTo`, where it moved
+// for good: the group's row takes the new link (or goes, when the group holds that link
+// already) through the subscriptions, the feed's state moves with it, and the list shows
+// the group again with the moved feed selected. Returns the link the feed is read under now:
+// `link` when nothing moved, or when the list is no faithful copy of its group and writes
+// nothing.
+std::string FollowFeedMove(TfrmControl& window, const std::string& link,
+                           const std::string& movedTo);
+
+}  // namespace vantle

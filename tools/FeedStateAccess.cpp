@@ -1,0 +1,33 @@
+#include "FeedStateAccess.h"
+
+#include "DataDirAccess.h"
+
+namespace vantle::tool {
+
+namespace {
+
+constexpr const char* kDataOption = "--data";
+
+}  // namespace
+
+bool TakeDataOption(std::vector<std::string>& args, std::optional<std::string>& dataDir) {
+  for (size_t i = 0; i < args.size();) {
+    if (args[i] != kDataOption) {
+      ++i;
+      continue;
+    }
+    if (i + 1 == args.size() || dataDir) return false;
+    dataDir = args[i + 1];
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  return true;
+}
+
+std::unique_ptr<IFeedState> ToolFeedState(const std::optional<std::string>& dataDir) {
+  if (!dataDir) return nullptr;
+  (void)ToolDataDir(*dataDir);
+  return nullptr;
+}
+
+}  // namespace vantle::tool
