@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 
+#include "Exception.h"
 #include "FeedFetcher.h"
 #include "SimpleRSS.h"
 
@@ -89,8 +90,13 @@ TLoadOutcome TFeedSource::Ask(TSimpleRSS& reader, TFeedRecord record,
 }
 
 void TFeedSource::Keep(const TAnswerEffect& effect) const {
-  FState->Save(effect.Record);
-  if (effect.Deferral) FState->Defer(*effect.Deferral);
+  // A state that cannot be written never stops a feed from being read, nor changes the
+  // reason a load fails with; the next load asks as if this answer had not come.
+  try {
+    FState->Save(effect.Record);
+    if (effect.Deferral) FState->Defer(*effect.Deferral);
+  } catch (const Exception&) {
+  }
 }
 
 }  // namespace vantle

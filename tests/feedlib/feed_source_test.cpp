@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Exception.h"
+#include "FeedFetcher.h"
 #include "FeedSource.h"
 #include "SimpleRSS.h"
 #include "support/LoopbackServer.h"
@@ -298,6 +300,28 @@ TEST_F(LoadByTheRules, SendsOneAgentAndTheFeedAcceptHeader) {
   EXPECT_EQ(LastHeader("Referer"), "");
   EXPECT_EQ(LastHeader("Cookie"), "");
   EXPECT_EQ(FServer.Requests().back().Method, "GET");
+}
+
+// A feed state whose every write fails, as a database on a full disk does.
+class TUnwritableState : public test::TMemoryFeedState {
+ public:
+  void Save(const TFeedRecord&) override { throw Exception("Cannot save the feed state"); }
+  void Defer(const THostDeferral&) override { throw Exception("Cannot save the feed state"); }
+};
+
+TEST_F(LoadByTheRules, ReadsFeedsAndFailsForTheirOwnReasonsWhenTheStateCannotBeWritten) {
+  TUnwritableState state;
+  const TFeedSource source(&state, [this] { return FNow; });
+  Publish("/feed", FeedReply("read", {{"ETag", "\"1\""}}));
+  Publish("/busy", {.Status = 429});
+  EXPECT_EQ(source.Load(FReader, FServer.Url("/feed"), Click).Result, TFetchResult::Changed);
+  EXPECT_EQ(Title(), "read");
+  try {
+    source.Load(FReader, FServer.Url("/busy"), Click);
+    ADD_FAILURE() << "a 429 loaded";
+  } catch (const EFetchError& error) {
+    EXPECT_EQ(std::string(error.what()), FServer.Url("/busy") + ": HTTP status 429");
+  }
 }
 
 }  // namespace
