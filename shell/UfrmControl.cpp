@@ -41,6 +41,7 @@
 #include "VantleApplication.h"
 #include "WebBrowser.h"
 #include "WindowKeys.h"
+#include "store/FeedStateDb.h"
 #include "store/GroupNames.h"
 #include "store/Settings.h"
 #include "store/Subscriptions.h"
@@ -192,6 +193,7 @@ void TfrmControl::InitPaths() {
   FDataDir = WithTrailingBackslash(FCreatorDataDir);
   FStore = std::make_unique<TSubscriptions>(FDataDir);
   FStore->MakeDataDir();
+  FFeedState = std::make_unique<TFeedStateDb>(FDataDir);
 }
 
 void TfrmControl::InitContent() {

@@ -1,6 +1,8 @@
 #include "FeedStateAccess.h"
 
 #include "DataDirAccess.h"
+#include "store/FeedStateDb.h"
+#include "store/Subscriptions.h"
 
 namespace vantle::tool {
 
@@ -26,8 +28,10 @@ bool TakeDataOption(std::vector<std::string>& args, std::optional<std::string>& 
 
 std::unique_ptr<IFeedState> ToolFeedState(const std::optional<std::string>& dataDir) {
   if (!dataDir) return nullptr;
-  (void)ToolDataDir(*dataDir);
-  return nullptr;
+  const std::string dir = ToolDataDir(*dataDir);
+  // What the feeds' publishers asked is kept even before a group is.
+  TSubscriptions(dir).MakeDataDir();
+  return std::make_unique<TFeedStateDb>(dir);
 }
 
 }  // namespace vantle::tool

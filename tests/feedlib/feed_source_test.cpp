@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "Exception.h"
 #include "FeedFetcher.h"
 #include "FeedSource.h"
 #include "SimpleRSS.h"
+#include "store/FeedStateDb.h"
 #include "support/LoopbackServer.h"
-#include "support/MemoryFeedState.h"
 
 namespace vantle {
 namespace {
@@ -41,6 +42,7 @@ class LoadByTheRules : public testing::Test {
                                      : TReply::Conditional(request, found->second);
     });
   }
+  void TearDown() override { std::filesystem::remove_all(FDataDir); }
   void Publish(const std::string& path, TReply reply) {
     std::lock_guard lock(FMutex);
     FReplies[path] = std::move(reply);
@@ -60,7 +62,12 @@ class LoadByTheRules : public testing::Test {
   }
 
   TUnixTime FNow = kNow;
-  test::TMemoryFeedState FState;
+  const std::string FDataDir =
+      (std::filesystem::temp_directory_path() / ("vantle_source_" + std::to_string(::getpid())))
+          .string() +
+      "/";
+  const bool FMadeDataDir = std::filesystem::create_directories(FDataDir);
+  TFeedStateDb FState{FDataDir};
   TSimpleRSS FReader;
   test::TLoopbackServer FServer;
   std::mutex FMutex;
@@ -156,15 +163,9 @@ TEST_F(LoadByTheRules, KeepsCopyAndValidatorsWhenA200IsNoFeedButNeverShowsTheCop
   EXPECT_EQ(FState.Find(FServer.Url("/feed"))->Reason, "unkown format: html");
 }
 
-// A feed state whose every write fails, as a database on a full disk does.
-class TUnwritableState : public test::TMemoryFeedState {
- public:
-  void Save(const TFeedRecord&) override { throw Exception("Cannot save the feed state"); }
-  void Defer(const THostDeferral&) override { throw Exception("Cannot save the feed state"); }
-};
-
 TEST_F(LoadByTheRules, ReadsFeedsAndFailsForTheirOwnReasonsWhenTheStateCannotBeWritten) {
-  TUnwritableState state;
+  // A database that cannot be made fails every write, as one on a full disk does.
+  TFeedStateDb state(FDataDir + "missing/");
   Publish("/feed", FeedReply("read"));
   Publish("/busy", {.Status = 429});
   EXPECT_EQ(Load("/feed", Click, &state), "changed");

@@ -8,10 +8,10 @@
 #include "Exception.h"
 #include "StoreTestSupport.h"
 #include "store/DataDirLock.h"
+#include "store/FeedStateDb.h"
 #include "store/GroupNames.h"
 #include "store/GroupStore.h"
 #include "store/Subscriptions.h"
-#include "support/MemoryFeedState.h"
 
 namespace vantle {
 namespace {
@@ -249,9 +249,10 @@ TEST_F(Subscriptions, WaitsForTheToolsShortHoldButNeverForAWindow) {
 
 TEST_F(Subscriptions, MovesTheFeedStateWithAChangedLinkOnlyOnceTheGroupIsWritten) {
   Put("News", {{"a", "One"}});
-  test::TMemoryFeedState state;
+  TFeedStateDb state(DataDir());
   TFeedRecord record;
   record.Link = "a";
+  record.HasDocument = true;
   record.Document = "<rss/>";
   state.Save(record);
   EXPECT_EQ(FStore->ChangeFeedLink("News", "missing", "c", &state), TStoreOutcome::NoSuchFeed);
