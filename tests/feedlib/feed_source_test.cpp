@@ -2,8 +2,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,23 +28,11 @@ TReply FeedReply(const std::string& title, THeaders headers = {}) {
           .Headers = std::move(headers)};
 }
 
-// A publisher on the loopback server, whose answers the tests change between loads, that
-// answers conditional requests as the rules ask.
+// Loads of links a publisher that keeps the rules serves, whose answers the tests change.
 class LoadByTheRules : public testing::Test {
  protected:
-  void SetUp() override {
-    FServer.Route("/.*", [this](const TServedRequest& request) {
-      std::lock_guard lock(FMutex);
-      const auto found = FReplies.find(request.Path);
-      return found == FReplies.end() ? TReply{.Status = 404}
-                                     : TReply::Conditional(request, found->second);
-    });
-  }
   void TearDown() override { std::filesystem::remove_all(FDataDir); }
-  void Publish(const std::string& path, TReply reply) {
-    std::lock_guard lock(FMutex);
-    FReplies[path] = std::move(reply);
-  }
+  void Publish(const std::string& path, TReply reply) { FServer.Publish(path, std::move(reply)); }
   // How the load of `path` ended: its result's name, or the message it raised.
   std::string Load(const std::string& path, TRequestKind kind, IFeedState* state = nullptr) {
     try {
@@ -70,8 +56,6 @@ class LoadByTheRules : public testing::Test {
   TFeedStateDb FState{FDataDir};
   TSimpleRSS FReader;
   test::TLoopbackServer FServer;
-  std::mutex FMutex;
-  std::map<std::string, TReply> FReplies;
 };
 
 TEST_F(LoadByTheRules, SendsTheValidatorsOfTheLast200BackExactly) {
@@ -123,33 +107,6 @@ TEST_F(LoadByTheRules, ReadsAStoredCopyInTheCharsetItWasServedWith) {
     ASSERT_EQ(Title(), "other");
     EXPECT_EQ(Load("/latin1", kind), result);
     EXPECT_EQ(Title(), "Caf\xC3\xA9") << result;
-  }
-}
-
-TEST_F(LoadByTheRules, HonoursRetryAfterForTheWholeHostYetLetsAClickWithoutACopyAsk) {
-  Publish("/busy", FeedReply("/busy"));
-  Publish("/other", FeedReply("/other"));
-  EXPECT_EQ(Load("/busy", Click), "changed");
-  Publish("/busy", {.Status = 429, .Headers = {{"Retry-After", "120"}}});
-  const struct {
-    TUnixTime At;
-    const char* Path;
-    TRequestKind Kind;
-    std::string Ended;
-    int Requests;  // to the server so far
-  } steps[] = {
-      {kNow, "/busy", Refresh, FServer.Url("/busy") + ": HTTP status 429", 2},
-      {kNow + 60, "/busy", Background, "deferred", 2},
-      {kNow + 60, "/other", Background, "deferred", 2},
-      {kNow + 60, "/busy", Click, "deferred", 2},  // reads the stored copy
-      {kNow + 60, "/other", Click, "changed", 3},
-      {kNow + 120, "/busy", Background, FServer.Url("/busy") + ": HTTP status 429", 4},
-  };
-  for (const auto& step : steps) {
-    FNow = step.At;
-    EXPECT_EQ(Load(step.Path, step.Kind), step.Ended) << step.Path << step.At - kNow;
-    EXPECT_EQ(static_cast<int>(FServer.Requests().size()), step.Requests) << step.At - kNow;
-    EXPECT_EQ(step.Kind == Click ? Title() : step.Path, step.Path) << step.At - kNow;
   }
 }
 

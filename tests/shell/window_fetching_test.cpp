@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QLabel>
 
-#include <mutex>
 #include <string>
 
 #include "GridControl.h"
@@ -20,8 +19,8 @@ using test::PressKey;
 using test::TFeedRow;
 using test::TLoopbackServer;
 using test::TReply;
-using test::TServedRequest;
 namespace groupfile = test::groupfile;
+using THeaders = std::vector<std::pair<std::string, std::string>>;
 
 std::string Feed(const std::string& title) {
   return "<rss version=\"2.0\"><channel><title>" + title +
@@ -32,28 +31,9 @@ std::string Feed(const std::string& title) {
 
 class WindowFetching : public test::TWindowTest {
  protected:
-  void SetUp() override {
-    test::TWindowTest::SetUp();
-    FServer.Route("/.*", [this](const TServedRequest& request) {
-      std::lock_guard lock(FMutex);
-      const auto found = FReplies.find(request.Path);
-      if (found == FReplies.end()) return TReply{.Status = 404};
-      return TReply::Conditional(request, found->second);
-    });
+  void PublishFeed(const std::string& path, const std::string& title, THeaders headers) {
+    FServer.Publish(path, {.Type = "application/rss+xml", .Body = Feed(title), .Headers = headers});
   }
-
-  void Publish(const std::string& path, TReply reply) {
-    std::lock_guard lock(FMutex);
-    FReplies[path] = std::move(reply);
-  }
-
-  void PublishFeed(const std::string& path, const std::string& title,
-                   std::vector<std::pair<std::string, std::string>> headers) {
-    TReply reply = TReply::Content(Feed(title), "application/rss+xml");
-    reply.Headers = std::move(headers);
-    Publish(path, reply);
-  }
-
   std::string Url(const std::string& path) const { return FServer.Url(path); }
 
   // Starts over a group "News" holding `feeds`, as the active window.
@@ -64,17 +44,16 @@ class WindowFetching : public test::TWindowTest {
     return window;
   }
 
-  void ClickRow(int row) {
+  // Clicks the title of the row holding `link`.
+  void ClickFeed(const std::string& link) {
     TGridControl& grid = *Window->FeedGrid;
-    const QRect cell = grid.visualRect(grid.model()->index(row, 2));
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
-  }
-
-  // The row of `link` in the list; -1 when none holds it.
-  int RowOf(const std::string& link) const {
-    for (int row = 0; row < Window->FeedGrid->RowCount(); ++row)
-      if (Window->FeedGrid->Cells(0, row) == link) return row;
-    return -1;
+    for (int row = 0; row < grid.RowCount(); ++row) {
+      if (grid.Cells(0, row) != link) continue;
+      const QRect cell = grid.visualRect(grid.model()->index(row, 2));
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+      return;
+    }
+    ADD_FAILURE() << "no row holds " << link;
   }
 
   std::string Page() const {
@@ -82,11 +61,8 @@ class WindowFetching : public test::TWindowTest {
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
   }
 
-  std::vector<TServedRequest> RequestsFor(const std::string& path) const {
-    std::vector<TServedRequest> requests;
-    for (const TServedRequest& request : FServer.Requests())
-      if (request.Path == path) requests.push_back(request);
-    return requests;
+  std::string LastAsked(const std::string& header) const {
+    return FServer.Requests().back().Header(header);
   }
 
   std::string ErrorTip() const {
@@ -94,34 +70,32 @@ class WindowFetching : public test::TWindowTest {
   }
 
   TLoopbackServer FServer;
-  std::mutex FMutex;
-  std::map<std::string, TReply> FReplies;
 };
 
 TEST_F(WindowFetching, ClickingABackToAAsksConditionallyForTheSamePageAndF5AlwaysAsks) {
   PublishFeed("/a.xml", "A", {{"ETag", "W/\"a-1\""}});
   PublishFeed("/b.xml", "B", {});
   TfrmControl& window = StartWith({{Url("/a.xml"), "A"}, {Url("/b.xml"), "B"}});
-  ClickRow(RowOf(Url("/a.xml")));
+  ClickFeed(Url("/a.xml"));
+  EXPECT_EQ(LastAsked("If-None-Match"), "");
   const std::string firstPage = Page();
-  ClickRow(RowOf(Url("/b.xml")));
-  ClickRow(RowOf(Url("/a.xml")));
+  ClickFeed(Url("/b.xml"));
+  ClickFeed(Url("/a.xml"));
   ASSERT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
   EXPECT_EQ(Page(), firstPage);
   EXPECT_NE(firstPage.find("An item of A"), std::string::npos);
-  ASSERT_EQ(RequestsFor("/a.xml").size(), 2u);
-  EXPECT_EQ(RequestsFor("/a.xml")[0].Header("If-None-Match"), "");
-  EXPECT_EQ(RequestsFor("/a.xml")[1].Header("If-None-Match"), "W/\"a-1\"");
+  EXPECT_EQ(FServer.RequestsFor("/a.xml"), 2);
+  EXPECT_EQ(LastAsked("If-None-Match"), "W/\"a-1\"");
 
   // Fresh for an hour from the next answer: a click reads the copy, F5 still asks.
   PublishFeed("/a.xml", "A", {{"ETag", "W/\"a-1\""}, {"Cache-Control", "max-age=3600"}});
   PressKey(Qt::Key_F5);
-  ClickRow(RowOf(Url("/b.xml")));
-  ClickRow(RowOf(Url("/a.xml")));
+  ClickFeed(Url("/b.xml"));
+  ClickFeed(Url("/a.xml"));
   EXPECT_EQ(Page(), firstPage);
-  EXPECT_EQ(RequestsFor("/a.xml").size(), 3u);
+  EXPECT_EQ(FServer.RequestsFor("/a.xml"), 3);
   PressKey(Qt::Key_F5);
-  EXPECT_EQ(RequestsFor("/a.xml").size(), 4u);
+  EXPECT_EQ(FServer.RequestsFor("/a.xml"), 4);
 }
 
 TEST_F(WindowFetching, AFeedThatMovedForGoodShowsItsNewLinkInTheListAndTheGroupFile) {
@@ -130,9 +104,9 @@ TEST_F(WindowFetching, AFeedThatMovedForGoodShowsItsNewLinkInTheListAndTheGroupF
   for (const auto& [status, moves] :
        {std::pair{301, true}, std::pair{308, true}, std::pair{302, false}, std::pair{307, false}}) {
     const std::string old = Url("/m" + std::to_string(status) + ".xml");
-    Publish("/m" + std::to_string(status) + ".xml", TReply::Redirect("/new.xml", status));
+    FServer.Publish("/m" + std::to_string(status) + ".xml", TReply::Redirect("/new.xml", status));
     TfrmControl& window = StartWith({{old, "Moved"}});
-    ClickRow(0);
+    ClickFeed(old);
     const std::string shown = moves ? Url("/new.xml") : old;
     EXPECT_EQ(window.CurrentLink(), shown) << status;
     EXPECT_EQ(window.FeedGrid->Cells(0, window.SelectedRow()), shown) << status;
@@ -141,26 +115,26 @@ TEST_F(WindowFetching, AFeedThatMovedForGoodShowsItsNewLinkInTheListAndTheGroupF
     Window.reset();
   }
   // A group that holds the new link already keeps one row of it.
-  Publish("/old.xml", TReply::Redirect("/held.xml", 301));
+  FServer.Publish("/old.xml", TReply::Redirect("/held.xml", 301));
   TfrmControl& window = StartWith({{Url("/old.xml"), "Old"}, {Url("/held.xml"), "Held"}});
-  ClickRow(RowOf(Url("/old.xml")));
+  ClickFeed(Url("/old.xml"));
   EXPECT_EQ(window.CurrentLink(), Url("/held.xml"));
   EXPECT_EQ(FeedsOnDisk("News"), (std::vector<TFeedRow>{{Url("/held.xml"), "Held"}}));
   EXPECT_EQ(window.FeedGrid->RowCount(), 1);
 }
 
 TEST_F(WindowFetching, AGoneFeedIsAskedOnceAndItsErrorPageSaysWhy) {
-  Publish("/gone.xml", {.Status = 410});
+  FServer.Publish("/gone.xml", {.Status = 410});
   PublishFeed("/b.xml", "B", {});
   TfrmControl& window = StartWith({{Url("/gone.xml"), "Gone"}, {Url("/b.xml"), "B"}});
-  ClickRow(RowOf(Url("/gone.xml")));
+  ClickFeed(Url("/gone.xml"));
   EXPECT_EQ(ErrorTip(), Url("/gone.xml") + ": HTTP status 410");
-  ClickRow(RowOf(Url("/b.xml")));
-  ClickRow(RowOf(Url("/gone.xml")));
+  ClickFeed(Url("/b.xml"));
+  ClickFeed(Url("/gone.xml"));
   ASSERT_EQ(window.BasePageControl->ActivePage(), window.ErrorTab);
   EXPECT_EQ(ErrorTip(),
             Url("/gone.xml") + ": HTTP status 410; gone, not asked again until refreshed");
-  EXPECT_EQ(RequestsFor("/gone.xml").size(), 1u);
+  EXPECT_EQ(FServer.RequestsFor("/gone.xml"), 1);
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ struct TLoopbackServer::TState {
   std::atomic<int> Holding{0};
   mutable std::mutex Lock;  // guards the routes and the log
   std::vector<std::pair<std::regex, TRule>> Routes;
+  std::map<std::string, TReply> Published;
   std::vector<TServedRequest> Log;
 
   // Sleeps for `pause` in short steps; false once the server stops.
@@ -103,7 +104,13 @@ struct TLoopbackServer::TState {
     for (const auto& [name, value] : request.headers) served.Headers.emplace_back(name, value);
     std::lock_guard<std::mutex> guard(Lock);
     TRule rule;
+    if (const auto published = Published.find(request.path); published != Published.end()) {
+      rule = [reply = published->second](const TServedRequest& asked) {
+        return TReply::Conditional(asked, reply);
+      };
+    }
     for (const auto& [pattern, candidate] : Routes) {
+      if (rule) break;
       std::smatch groups;
       if (!std::regex_match(request.path, groups, pattern)) continue;
       for (const auto& group : groups) served.Matches.push_back(group.str());
@@ -190,6 +197,11 @@ std::string TLoopbackServer::Url(const std::string& path) const {
 void TLoopbackServer::Route(const std::string& pattern, TRule rule) {
   std::lock_guard<std::mutex> guard(FState->Lock);
   FState->Routes.emplace_back(std::regex(pattern), std::move(rule));
+}
+
+void TLoopbackServer::Publish(const std::string& path, TReply reply) {
+  std::lock_guard<std::mutex> guard(FState->Lock);
+  FState->Published[path] = std::move(reply);
 }
 
 void TLoopbackServer::Serve(const std::string& path, const std::string& type,

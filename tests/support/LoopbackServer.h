@@ -84,6 +84,9 @@ class TLoopbackServer {
   // Answers the paths matching `pattern` (a regular expression over the whole path) by `rule`.
   // A later route for the same pattern does not replace an earlier one.
   void Route(const std::string& pattern, TRule rule);
+  // Answers `path` with `reply` as a publisher that keeps the rules does (Conditional), until
+  // the next Publish of `path`; before every route.
+  void Publish(const std::string& path, TReply reply);
   // Answers `path` with `reply`, every time.
   void Answer(const std::string& path, TReply reply);
   // Serves `body` at `path`, after a silence of `delay` when given.

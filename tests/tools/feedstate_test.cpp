@@ -24,12 +24,9 @@ TEST(ToolFeedState, ShowHonoursMaxAgeAndRetryAfterAcrossRunsOnlyWithData) {
       "<rss version='2.0'><channel><title>T</title><link>l</link><description>d</description>"
       "</channel></rss>";
   test::TLoopbackServer server;
-  server.Route("/fresh", [&](const TServedRequest& request) {
-    return TReply::Conditional(request,
-                               {.Type = "application/rss+xml",
-                                .Body = feed,
-                                .Headers = {{"ETag", "\"1\""}, {"Cache-Control", "max-age=3600"}}});
-  });
+  server.Publish("/fresh", {.Type = "application/rss+xml",
+                            .Body = feed,
+                            .Headers = {{"ETag", "\"1\""}, {"Cache-Control", "max-age=3600"}}});
   // A feed, then "too many requests" from the second request on.
   std::atomic<int> busyRequests{0};
   server.Route("/busy", [&](const TServedRequest&) {
