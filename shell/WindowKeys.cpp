@@ -11,6 +11,7 @@
 #include "FeedListKeys.h"
 #include "GridControl.h"
 #include "GroupBoxClicks.h"
+#include "PageControlEx.h"
 #include "UfrmControl.h"
 #include "WebBrowser.h"
 
@@ -33,10 +34,14 @@ void AddShortcut(TfrmControl& window, QKeySequence keys, std::function<void()> r
   QObject::connect(shortcut, &QShortcut::activated, &window, std::move(run));
 }
 
-// Reads the feed shown again from its link, selecting its row first.
+// Reads the feed shown again from its link, selecting its row first. On the error page that
+// is the feed whose load failed, the row selected: F5 asks a gone feed again.
 void ReloadFeedShown(TfrmControl& window) {
-  const std::string link = window.CurrentLink();
   TGridControl& grid = *window.FeedGrid;
+  const int selected = window.SelectedRow();
+  const bool failed = window.BasePageControl->ActivePage() == window.ErrorTab && selected >= 0 &&
+                      selected < grid.RowCount();
+  const std::string link = failed ? grid.Cells(0, selected) : window.CurrentLink();
   if (link.empty() || !grid.isEnabled()) {
     return;
   }

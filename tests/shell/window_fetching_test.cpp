@@ -135,6 +135,11 @@ TEST_F(WindowFetching, AGoneFeedIsAskedOnceAndItsErrorPageSaysWhy) {
   EXPECT_EQ(ErrorTip(),
             Url("/gone.xml") + ": HTTP status 410; gone, not asked again until refreshed");
   EXPECT_EQ(FServer.RequestsFor("/gone.xml"), 1);
+  // F5 on its error page asks again.
+  PublishFeed("/gone.xml", "Back", {});
+  PressKey(Qt::Key_F5);
+  EXPECT_EQ(FServer.RequestsFor("/gone.xml"), 2);
+  EXPECT_EQ(window.CurrentLink(), Url("/gone.xml"));
 }
 
 }  // namespace
