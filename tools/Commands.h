@@ -13,14 +13,16 @@ namespace vantle::tool {
 // the reader window reads around a fault.
 inline constexpr std::string_view kStrictOption = "--strict";
 
-// show [--strict] LINK...: one JSON line per link with the reader's state after loading it.
+// show [--strict] [--data DIR] LINK...: one JSON line per link with the reader's state after
+// loading it; with --data, loaded by the feed state kept there.
 int RunShow(std::vector<std::string> args);
-// render [--strict] [--style NewsPaper|List|N] [--out FILE] LINK: renders the feed, prints the
-// page path.
+// render [--strict] [--style NewsPaper|List|N] [--out FILE] [--data DIR] LINK: renders the
+// feed, prints the page path.
 int RunRender(const std::vector<std::string>& args);
 // group FILE: prints a group file's content as JSON.
 int RunGroup(const std::vector<std::string>& args);
-// discover LINK: one JSON line per feed the link is or its page names, in page order.
+// discover [--data DIR] LINK: one JSON line per feed the link is or its page names, in page
+// order.
 int RunDiscover(std::vector<std::string> args);
 // opml export [--data DIR] [--out FILE] | opml import FILE [--data DIR]: the subscriptions of
 // a data directory (the window's by default) as OPML, or an OPML file imported into it.
