@@ -57,7 +57,7 @@ struct THttpAnswer {
   std::string Age{};
   std::string RetryAfter{};
   std::string ContentType{};
-  std::string MovedTo{};      // the address the leading permanent redirects reached; "" for none
+  std::string MovedTo{};    // the address the leading permanent redirects reached; "" for none
   uint64_t BytesMoved = 0;  // header bytes plus body bytes of the whole transfer
   // "<link>: <cause>" when the answer is no document (a failed transfer, a status outside
   // 200-299, a 304 that was not asked for); "" otherwise.

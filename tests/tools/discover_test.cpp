@@ -104,7 +104,8 @@ TEST_F(DiscoverCommand, ExitsWithOneWhenNothingIsFoundAndTwoOnAUsageError) {
     EXPECT_EQ(result.Status, c.status);
     EXPECT_EQ(result.Out, "");
     if (c.status == 2)
-      EXPECT_NE(result.Err.find("vantle-feed discover [--data DIR] LINK"), std::string::npos) << result.Err;
+      EXPECT_NE(result.Err.find("vantle-feed discover [--data DIR] LINK"), std::string::npos)
+          << result.Err;
     else
       EXPECT_EQ(result.Err, c.err);
   }
