@@ -47,10 +47,11 @@ TLoadOutcome TFeedSource::Load(TSimpleRSS& reader, const std::string& link,
     case TRequestAction::Skip:
       break;
   }
-  if (plan.Result == TFetchResult::Gone) {
-    outcome.Reason = record->Reason;
+  // A background request loads nothing and reports; a click on a gone feed fails as its
+  // last answer did.
+  if (plan.Result == TFetchResult::Gone) outcome.Reason = record->Reason;
+  if (plan.Result == TFetchResult::Gone && kind != TRequestKind::Background)
     throw EFetchError(link + ": " + record->Reason + "; gone, not asked again until refreshed");
-  }
   return outcome;
 }
 

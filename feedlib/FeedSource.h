@@ -21,7 +21,7 @@ struct TLoadOutcome {
   TFetchResult Result = TFetchResult::Changed;
   long Status = 0;                // the final HTTP status; 0 without a request or an answer
   std::optional<uint64_t> Bytes;  // what the transfer moved; none without a request
-  std::string Reason;             // why it failed or is gone; "" otherwise
+  std::string Reason;             // why a gone feed is gone; "" otherwise
   std::string MovedTo;            // the new address of a moved feed; "" otherwise
 };
 
@@ -35,9 +35,10 @@ class TFeedSource {
   // Loads `link` into `reader` for a request of `kind`, through the reader's fetch options
   // and progress. A stored copy that answers (a 304, or no request) is parsed as a fresh
   // download of the same bytes would be. Raises as LoadFromLink does when the link does not
-  // load as a feed, after keeping what the answer taught; a gone feed that is not asked
-  // again raises EFetchError "<link>: <reason>". Links that are no web address, and every
-  // link without state, load as LoadFromLink loads them.
+  // load as a feed, after keeping what the answer taught; a click on a gone feed, which is not
+  // asked again, raises EFetchError "<link>: <reason>; ...". A background request that is not
+  // made (fresh, deferred, gone) loads nothing and only reports. Links that are no web
+  // address, and every link without state, load as LoadFromLink loads them.
   TLoadOutcome Load(TSimpleRSS& reader, const std::string& link, TRequestKind kind) const;
 
  private:
