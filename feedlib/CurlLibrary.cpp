@@ -38,6 +38,7 @@ bool ResolveAll(void* library, TCurlLibrary& curl, std::string& failure) {
          Resolve(library, "curl_multi_perform", curl.MultiPerform, failure) &&
          Resolve(library, "curl_multi_poll", curl.MultiPoll, failure) &&
          Resolve(library, "curl_multi_info_read", curl.MultiInfoRead, failure) &&
+         Resolve(library, "curl_multi_setopt", curl.MultiSetopt, failure) &&
          Resolve(library, "curl_multi_strerror", curl.MultiStrerror, failure);
 }
 

@@ -23,6 +23,7 @@ struct TCurlLibrary {
   decltype(&curl_multi_perform) MultiPerform;
   decltype(&curl_multi_poll) MultiPoll;
   decltype(&curl_multi_info_read) MultiInfoRead;
+  decltype(&curl_multi_setopt) MultiSetopt;
   decltype(&curl_multi_strerror) MultiStrerror;
 };
 

@@ -71,6 +71,7 @@ struct TLoopbackServer::TState {
   std::thread Thread;
   std::atomic<bool> Stopping{false};
   std::atomic<int> Holding{0};
+  std::atomic<int> MostHeld{0};
   mutable std::mutex Lock;  // guards the routes and the log
   std::vector<std::pair<std::regex, TRule>> Routes;
   std::map<std::string, TReply> Published;
@@ -93,6 +94,13 @@ struct TLoopbackServer::TState {
       return reply.Delay.count() == 0 || Clock::now() < until;
     };
     while (!Stopping && silent()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+  void Hold() {
+    const int held = ++Holding;
+    int most = MostHeld;
+    while (held > most && !MostHeld.compare_exchange_weak(most, held)) {
+    }
   }
 
   // The request as logged, with the groups of the first route it matches; no route when none.
@@ -124,7 +132,7 @@ struct TLoopbackServer::TState {
   void Answer(const httplib::Request& request, httplib::Response& response) {
     auto [served, rule] = Receive(request);
     const TReply reply = rule ? rule(served) : TReply{.Status = 404};
-    ++Holding;
+    Hold();
     HoldBack(reply);
     response.status = reply.Status;
     for (const auto& [name, value] : reply.Headers) response.set_header(name, value);
@@ -236,6 +244,10 @@ int TLoopbackServer::RequestsFor(const std::string& path) const {
 
 int TLoopbackServer::Holding() const {
   return FState->Holding;
+}
+
+int TLoopbackServer::MostHeld() const {
+  return FState->MostHeld;
 }
 
 }  // namespace vantle::test

@@ -102,6 +102,8 @@ class TLoopbackServer {
   int RequestsFor(const std::string& path) const;
   // How many requests the server holds now: silent, or with their body still on its way.
   int Holding() const;
+  // The most requests it held at once so far.
+  int MostHeld() const;
 
  private:
   struct TState;
