@@ -9,15 +9,10 @@
 
 namespace vantle {
 
-namespace {
-
-// The cause of a fetch failure, without the "<link>: " its message starts with.
-std::string CauseOf(const std::string& failure, const std::string& link) {
+std::string FailureCause(const std::string& failure, const std::string& link) {
   const std::string prefix = link + ": ";
   return failure.starts_with(prefix) ? failure.substr(prefix.size()) : failure;
 }
-
-}  // namespace
 
 TUnixTime SystemClock() {
   return std::chrono::duration_cast<std::chrono::seconds>(
@@ -65,27 +60,44 @@ TLoadOutcome TFeedSource::Ask(TSimpleRSS& reader, TFeedRecord record,
               link, plan.Validators,
               [&body](const char* data, size_t size) { body.append(data, size); },
               reader.OnProgress);
+  std::exception_ptr error;
+  TLoadOutcome outcome = Settle(reader, std::move(record), answer, body, error);
+  if (error) std::rethrow_exception(error);
+  return outcome;
+}
+
+TLoadOutcome TFeedSource::Settle(TSimpleRSS& reader, TFeedRecord record, const THttpAnswer& answer,
+                                 const std::string& body, std::exception_ptr& error) const {
+  const std::string link = record.Link;
   const TUnixTime now = FClock();
-  if (!answer.Failure.empty()) {
-    Keep(ApplyFailure(std::move(record), answer, CauseOf(answer.Failure, link), now));
-    throw EFetchError(answer.Failure);
-  }
-  try {
-    if (answer.Status == 304) {
-      reader.LoadFromDocument(link, record.Document, record.ContentType);
-    } else {
-      reader.LoadFromDocument(link, body, answer.ContentType);
+  TLoadOutcome outcome;
+  outcome.Status = answer.Status;
+  outcome.Bytes = answer.BytesMoved;
+  std::string reason = FailureCause(answer.Failure, link);
+  if (reason.empty()) {
+    try {
+      if (answer.Status == 304) {
+        reader.LoadFromDocument(link, record.Document, record.ContentType);
+      } else {
+        reader.LoadFromDocument(link, body, answer.ContentType);
+      }
+    } catch (const std::exception& loadError) {
+      reason = loadError.what();
+      error = std::current_exception();
     }
-  } catch (const std::exception& error) {
-    Keep(ApplyFailure(std::move(record), answer, error.what(), now));
-    throw;
+  } else {
+    error = std::make_exception_ptr(EFetchError(answer.Failure));
+  }
+  if (!reason.empty()) {
+    const TAnswerEffect effect = ApplyFailure(std::move(record), answer, reason, now);
+    Keep(effect);
+    outcome.Result = effect.Result;
+    outcome.Reason = reason;
+    return outcome;
   }
   const TAnswerEffect effect = ApplyLoaded(std::move(record), answer, body, now);
   Keep(effect);
-  TLoadOutcome outcome;
   outcome.Result = effect.Result;
-  outcome.Status = answer.Status;
-  outcome.Bytes = answer.BytesMoved;
   outcome.MovedTo = answer.MovedTo;
   return outcome;
 }

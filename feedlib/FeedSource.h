@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ class TSimpleRSS;
 // Seconds since the epoch now; tests give a clock of their own.
 using TClock = std::function<TUnixTime()>;
 TUnixTime SystemClock();
+
+// The cause of a fetch failure "<link>: <cause>", without the link.
+std::string FailureCause(const std::string& failure, const std::string& link);
 
 // How a load by TFeedSource ended.
 struct TLoadOutcome {
@@ -40,6 +44,12 @@ class TFeedSource {
   // made (fresh, deferred, gone) loads nothing and only reports. Links that are no web
   // address, and every link without state, load as LoadFromLink loads them.
   TLoadOutcome Load(TSimpleRSS& reader, const std::string& link, TRequestKind kind) const;
+
+  // Settles the answer to a request for record.Link (`body` being what a 200 brought): loads
+  // the document into `reader` (the stored copy for a 304) and keeps what the answer taught.
+  // When it does not load as a feed the outcome says why and `error` holds what Load raises.
+  TLoadOutcome Settle(TSimpleRSS& reader, TFeedRecord record, const THttpAnswer& answer,
+                      const std::string& body, std::exception_ptr& error) const;
 
  private:
   TLoadOutcome Ask(TSimpleRSS& reader, TFeedRecord record, const TRequestPlan& plan) const;
