@@ -34,6 +34,9 @@ int RunGroups(const std::vector<std::string>& args);
 // | feeds retitle LINK TITLE | feeds delete LINK, each with [--data DIR], the last three with
 // [--group NAME]: lists or changes the feeds of a data directory as its window does.
 int RunFeeds(const std::vector<std::string>& args);
+// check [--data DIR] [--group NAME] [--jobs N]: fetches every subscription (or one group's) as
+// the fetch rules allow, N at once, one JSON line per feed as it ends.
+int RunCheck(const std::vector<std::string>& args);
 
 // The usage text of the whole tool.
 const char* UsageText();

@@ -23,7 +23,8 @@ const char* UsageText() {
          "       vantle-feed feeds add LINK --group NAME [--title TEXT] [--data DIR]\n"
          "       vantle-feed feeds move LINK --to NAME [--group NAME] [--data DIR]\n"
          "       vantle-feed feeds retitle LINK TITLE [--group NAME] [--data DIR]\n"
-         "       vantle-feed feeds delete LINK [--group NAME] [--data DIR]\n";
+         "       vantle-feed feeds delete LINK [--group NAME] [--data DIR]\n"
+         "       vantle-feed check [--group NAME] [--jobs N] [--data DIR]\n";
 }
 
 }  // namespace vantle::tool
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     if (command == "opml") return RunOpml(args);
     if (command == "groups") return RunGroups(args);
     if (command == "feeds") return RunFeeds(args);
+    if (command == "check") return RunCheck(args);
   } catch (const std::exception& e) {
     std::cerr << "vantle-feed: " << e.what() << '\n';
     return 1;

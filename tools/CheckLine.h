@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "CheckList.h"
+#include "FeedCheck.h"
+
+namespace vantle::tool {
+
+// The line `check` prints for one subscription row of `link`, without its line feed:
+// {"group","title","link","result","status","bytes","reason","moved_to"}.
+std::string CheckLine(const TSubscribedRow& row, const std::string& link,
+                      const TLoadOutcome& outcome);
+
+}  // namespace vantle::tool

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "CheckList.h"
+
+namespace vantle::tool {
+
+// Gives every row of `moved` in the group files of `dataDir` the link `to`, when the tool can
+// take the data directory's lock at once (a running window holds it for its life). False,
+// with nothing changed, when it cannot.
+bool ChangeMovedLink(const std::string& dataDir, const TCheckedLink& moved, const std::string& to);
+
+}  // namespace vantle::tool
