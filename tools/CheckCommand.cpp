@@ -35,16 +35,16 @@ std::optional<std::size_t> JobsOf(const TCommandArgs& split) {
 
 bool IsReadableDir(const std::string& dataDir) {
   std::error_code error;
-  return std::filesystem::is_directory(dataDir, error) &&
-         std::filesystem::directory_iterator(dataDir, error) !=
-             std::filesystem::directory_iterator();
+  const std::filesystem::directory_iterator probe(dataDir, error);
+  return !error;
 }
 
 // Prints the line of every row of `checked`, first changing its link in the group files
 // when it moved and the data directory is free.
-void Report(const std::string& dataDir, const TCheckedLink& checked, TLoadOutcome outcome) {
+void Report(const std::string& dataDir, IFeedState& state, const TCheckedLink& checked,
+            TLoadOutcome outcome) {
   if (outcome.Result == TFetchResult::Moved &&
-      !ChangeMovedLink(dataDir, checked, outcome.MovedTo)) {
+      !ChangeMovedLink(dataDir, checked, outcome.MovedTo, state)) {
     outcome.Reason = "the data directory is in use; the link changes at the window's next load";
   }
   std::string lines;
@@ -90,7 +90,7 @@ int CheckAll(const std::string& dataDir, const std::vector<TCheckedLink>& checke
   const TStopSignals signals;
   TFeedCheck check(state, *curl.Library, {.Total = jobs, .PerHost = 2});
   check.Run(links, signals.Stop(), [&](const std::string& link, const TLoadOutcome& outcome) {
-    Report(dataDir, *byLink.at(link), outcome);
+    Report(dataDir, state, *byLink.at(link), outcome);
   });
   // Interrupted, it exits as a shell reports a process the signal ended.
   return signals.Signal() ? 128 + signals.Signal() : 0;

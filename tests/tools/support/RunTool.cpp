@@ -11,7 +11,8 @@
 
 namespace vantle::tool {
 
-TRun RunTool(const std::vector<std::string>& args, const TEnvironment& environment) {
+TRun RunTool(const std::vector<std::string>& args, const TEnvironment& environment,
+             const TWatch& watch) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) return {};
   const pid_t pid = fork();
@@ -39,6 +40,7 @@ TRun RunTool(const std::vector<std::string>& args, const TEnvironment& environme
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   int open = 2;
   while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+    if (watch) watch(pid, run);
     if (poll(fds, 2, 200) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
