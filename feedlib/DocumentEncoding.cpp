@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "AsciiText.h"
+
 namespace vantle {
 
 namespace {
@@ -49,41 +51,21 @@ constexpr std::array<TPattern, 4> kWideStarts = {{
 // "<?xm" in EBCDIC, which the XML parser reads by itself.
 constexpr std::string_view kEbcdicStart = "\x4C\x6F\xA7\x94";
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string Lowered(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = Lower(c);
-  return lower;
-}
-
 bool IsWideLabel(std::string_view label) {
-  const std::string lower = Lowered(label);
+  const std::string lower = AsciiLower(label);
   return std::any_of(kWideLabelPrefixes.begin(), kWideLabelPrefixes.end(),
                      [&lower](std::string_view prefix) { return lower.starts_with(prefix); });
 }
 
 // The value of the encoding pseudo-attribute of the XML declaration that `text` starts with.
 std::string_view DeclaredLabel(std::string_view text) {
-  if (!text.starts_with("<?xml") || text.size() < 6 || !IsSpace(text[5])) return {};
+  if (!text.starts_with("<?xml") || text.size() < 6 || !IsAsciiSpace(text[5])) return {};
   text = text.substr(0, text.find("?>"));
   const size_t name = text.find("encoding");
   if (name == std::string_view::npos) return {};
-  text = Trim(text.substr(name + 8));
+  text = TrimAsciiSpace(text.substr(name + 8));
   if (!text.starts_with('=')) return {};
-  text = Trim(text.substr(1));
+  text = TrimAsciiSpace(text.substr(1));
   if (text.empty() || (text.front() != '"' && text.front() != '\'')) return {};
   const size_t close = text.find(text.front(), 1);
   if (close == std::string_view::npos) return {};
@@ -116,19 +98,20 @@ std::string CharsetOfContentType(std::string_view contentType) {
     end = contentType.find(';', start);
     const std::string_view parameter = contentType.substr(start, end - start);
     const size_t equals = parameter.find('=');
-    if (equals == std::string_view::npos || Lowered(Trim(parameter.substr(0, equals))) != "charset")
+    if (equals == std::string_view::npos ||
+        AsciiLower(TrimAsciiSpace(parameter.substr(0, equals))) != "charset")
       continue;
-    std::string_view value = Trim(parameter.substr(equals + 1));
+    std::string_view value = TrimAsciiSpace(parameter.substr(equals + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
-    return std::string(Trim(value));
+    return std::string(TrimAsciiSpace(value));
   }
   return {};
 }
 
 std::string EncodingOfLabel(std::string_view label) {
-  label = Trim(label);
-  const std::string lower = Lowered(label);
+  label = TrimAsciiSpace(label);
+  const std::string lower = AsciiLower(label);
   if (lower == "utf-8" || lower == "utf8") return "UTF-8";
   if (std::find(kWindows1252Labels.begin(), kWindows1252Labels.end(), lower) !=
       kWindows1252Labels.end())
@@ -152,7 +135,7 @@ TDocumentEncoding DecideDocumentEncoding(std::string_view head, std::string_view
   const std::string_view declared = DeclaredLabel(head);
   if (!declared.empty() && !IsWideLabel(declared))
     return {EncodingOfLabel(declared), TEncodingSource::esDeclaration, 0};
-  if (!Trim(charset).empty() && !IsWideLabel(Trim(charset)))
+  if (!TrimAsciiSpace(charset).empty() && !IsWideLabel(TrimAsciiSpace(charset)))
     return {EncodingOfLabel(charset), TEncodingSource::esContentType, 0};
   return {"UTF-8", TEncodingSource::esDefault, 0};
 }

@@ -8,6 +8,8 @@
 #include <climits>
 #include <memory>
 
+#include "AsciiText.h"
+
 namespace vantle {
 
 namespace {
@@ -27,13 +29,6 @@ std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
   return text;
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
 }
 
 // Takes ownership of a string libxml2 allocated.

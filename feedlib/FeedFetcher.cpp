@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "AsciiText.h"
 #include "CurlLibrary.h"
 #include "WebRequest.h"
 
@@ -19,10 +20,6 @@ namespace vantle {
 namespace {
 
 constexpr size_t kFileChunk = 64 * 1024;
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsAlpha(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -40,13 +37,12 @@ std::string SchemeOf(std::string_view link) {
   while (end < link.size() && IsSchemeChar(link[end])) ++end;
   if (end < 2 || end >= link.size() || link[end] != ':') return {};
   std::string scheme(link.substr(0, end));
-  for (char& c : scheme) c = Lower(c);
-  return scheme;
+  return AsciiLower(scheme);
 }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = Lower(c);
+  c = AsciiLower(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
@@ -79,7 +75,7 @@ std::string FilePathOf(const std::string& link) {
     rest.remove_prefix(2);
     size_t slash = rest.find('/');
     std::string host(rest.substr(0, slash));
-    for (char& c : host) c = Lower(c);
+    for (char& c : host) c = AsciiLower(c);
     if (!host.empty() && host != "localhost") Fail(link, "file URLs of other hosts are not read");
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
   }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "AsciiText.h"
 #include "RFC822DateTime.h"
 
 namespace vantle {
@@ -15,25 +16,9 @@ constexpr TUnixTime kHour = 60 * 60;
 // TDateTime's day of 1 January 1970.
 constexpr double kUnixEpochDay = 25569.0;
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = Lower(c);
-  return lower;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // A count of seconds: digits only.
 std::optional<TUnixTime> Seconds(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimAsciiSpace(text);
   TUnixTime value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
@@ -45,12 +30,12 @@ std::optional<TUnixTime> Seconds(std::string_view text) {
 std::optional<TUnixTime> MaxAge(std::string_view cacheControl) {
   while (!cacheControl.empty()) {
     const size_t comma = cacheControl.find(',');
-    std::string_view directive = Trimmed(cacheControl.substr(0, comma));
+    std::string_view directive = TrimAsciiSpace(cacheControl.substr(0, comma));
     cacheControl = comma == std::string_view::npos ? "" : cacheControl.substr(comma + 1);
     const size_t equals = directive.find('=');
-    if (LowerCopy(Trimmed(directive.substr(0, equals))) != "max-age") continue;
+    if (AsciiLower(TrimAsciiSpace(directive.substr(0, equals))) != "max-age") continue;
     if (equals == std::string_view::npos) return std::nullopt;
-    std::string_view value = Trimmed(directive.substr(equals + 1));
+    std::string_view value = TrimAsciiSpace(directive.substr(equals + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
     return Seconds(value);
@@ -87,7 +72,7 @@ const char* FetchResultName(TFetchResult result) {
 }
 
 std::optional<TUnixTime> ParseHttpDate(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimAsciiSpace(text);
   // Every HTTP date is GMT; a date without a time is no HTTP date.
   if (text.find(':') == std::string_view::npos) return std::nullopt;
   TRFC822DateTime date;
@@ -124,7 +109,7 @@ std::string PermanentTarget(const std::vector<THop>& chain) {
   for (size_t i = 0; i + 1 < chain.size(); ++i) {
     if (chain[i].Status != 301 && chain[i].Status != 308) break;
     const std::string& next = chain[i + 1].Url;
-    if (LowerCopy(chain[i].Url).starts_with("https:") && LowerCopy(next).starts_with("http:"))
+    if (AsciiLower(chain[i].Url).starts_with("https:") && AsciiLower(next).starts_with("http:"))
       break;
     target = next;
   }
@@ -134,7 +119,7 @@ std::string PermanentTarget(const std::vector<THop>& chain) {
 std::string OriginOf(std::string_view link) {
   const size_t colon = link.find("://");
   if (colon == std::string_view::npos) return {};
-  const std::string scheme = LowerCopy(link.substr(0, colon));
+  const std::string scheme = AsciiLower(link.substr(0, colon));
   if (scheme != "http" && scheme != "https") return {};
   std::string_view authority = link.substr(colon + 3);
   authority = authority.substr(0, authority.find_first_of("/?#"));
@@ -148,7 +133,7 @@ std::string OriginOf(std::string_view link) {
     port = authority.substr(portColon + 1);
   }
   if (port.empty()) port = scheme == "https" ? "443" : "80";
-  return scheme + "://" + LowerCopy(host) + ":" + std::string(port);
+  return scheme + "://" + AsciiLower(host) + ":" + std::string(port);
 }
 
 TRequestPlan PlanRequest(const std::optional<TFeedRecord>& record,

@@ -1,5 +1,6 @@
 #include "SimpleRSS.h"
 
+#include "AsciiText.h"
 #include "SimpleParserAtom.h"
 #include "SimpleParserRDF.h"
 #include "SimpleParserRSS.h"
@@ -8,12 +9,6 @@
 namespace vantle {
 
 namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 std::unique_ptr<TSimpleParserBase> MakeParser(TXMLType type, TSimpleRSS& rss) {
   switch (type) {
@@ -82,7 +77,7 @@ void TSimpleRSS::RenewXMLFile() {
 }
 
 std::optional<TXMLType> TSimpleRSS::FormatOfRoot(std::string_view rootName) {
-  const std::string name = AsciiLower(std::string(rootName));
+  const std::string name = AsciiLower(rootName);
   if (name == sRDF) return xtRDF;
   if (name == sRSS) return xtRSS;
   if (name == sFeed) return xtAtom;

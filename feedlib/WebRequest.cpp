@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "AsciiText.h"
+
 namespace vantle {
 
 const char* const kUserAgent = "Vantle/" VANTLE_VERSION " (+https://vantle.example.org)";
@@ -11,24 +13,6 @@ const char* const kFeedAccept =
     "application/xml;q=0.8, text/xml;q=0.8, */*;q=0.5";
 
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = Lower(c);
-  return lower;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() &&
-         (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
-    text.remove_suffix(1);
-  return text;
-}
 
 [[noreturn]] void Fail(const std::string& link, const std::string& cause) {
   throw EFetchError(link + ": " + cause);
@@ -58,7 +42,7 @@ std::string HostOf(std::string_view link) {
   } else if (const size_t colon = host.find(':'); colon != std::string_view::npos) {
     host = host.substr(0, colon);
   }
-  return LowerCopy(host);
+  return AsciiLower(host);
 }
 
 // Whether `host` is named in a no_proxy list: "*", or a host or domain suffix.
@@ -68,7 +52,7 @@ bool Unproxied(const std::string& host, std::string_view list) {
     std::string entry(list.substr(0, comma));
     list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     std::erase_if(entry, [](char c) { return c == ' ' || c == '\t'; });
-    entry = LowerCopy(entry);
+    entry = AsciiLower(entry);
     if (entry.starts_with('.')) entry.erase(0, 1);
     if (entry == "*" || entry == host) return true;
     if (!entry.empty() && host.size() > entry.size() && host.ends_with("." + entry)) return true;
@@ -78,7 +62,7 @@ bool Unproxied(const std::string& host, std::string_view list) {
 
 // Whether libcurl goes through a proxy from the environment for `link`, as it reads it.
 bool UsesProxy(const std::string& link) {
-  const std::string scheme = LowerCopy(std::string_view(link).substr(0, link.find(':')));
+  const std::string scheme = AsciiLower(std::string_view(link).substr(0, link.find(':')));
   std::string proxy = EnvironmentValue((scheme + "_proxy").c_str());
   if (proxy.empty() && scheme != "http") proxy = EnvironmentValue("HTTPS_PROXY");
   if (proxy.empty()) proxy = EnvironmentValue("all_proxy");
@@ -260,8 +244,9 @@ size_t TWebRequest::OnHeader(char* data, size_t size, size_t count, void* user) 
   }
   const size_t colon = line.find(':');
   if (colon == std::string_view::npos || request.FResponses.empty()) return bytes;
-  request.FResponses.back().Headers.emplace_back(LowerCopy(Trimmed(line.substr(0, colon))),
-                                                 std::string(Trimmed(line.substr(colon + 1))));
+  request.FResponses.back().Headers.emplace_back(
+      AsciiLower(TrimAsciiSpace(line.substr(0, colon))),
+      std::string(TrimAsciiSpace(line.substr(colon + 1))));
   return bytes;
 }
 
