@@ -270,6 +270,7 @@ void TGridControl::PaintCell(QPainter* painter, const QRect& rect, int row, int 
   painter->setPen(palette().color(QPalette::Text));
   painter->drawText(rect.adjusted(TextMargin, TextMargin, -TextMargin, -TextMargin),
                     static_cast<int>(horizontal | vertical | Qt::TextSingleLine), text);
+  if (OnDrawCell) OnDrawCell(row, col, *painter, rect);
   painter->restore();
 }
 

@@ -12,6 +12,8 @@
 #include <string_view>
 
 class QMenu;
+class QPainter;
+class QRect;
 
 namespace vantle {
 
@@ -87,6 +89,8 @@ class TGridControl : public QTableWidget {
   std::function<void(int row, int col, QBrush& brush, QFont& font)> OnGetCellColor;
   std::function<void(int row, int col, Qt::Alignment& horizontal, Qt::Alignment& vertical)>
       OnGetAlignment;
+  // Draws over a cell once its background and text are painted, clipped to the cell.
+  std::function<void(int row, int col, QPainter& painter, const QRect& rect)> OnDrawCell;
   std::function<void(int row, int col)> OnClickCell;
   std::function<void(int row, int col)> OnDblClickCell;
 
