@@ -123,13 +123,16 @@ bool TFeedListKeys::MenuRequested(QContextMenuEvent& request) {
 bool TFeedListKeys::ToolTipRequested(QHelpEvent& help) {
   const int row = FGrid.rowAt(help.pos().y());
   const QString title = QString::fromStdString(FGrid.Cells(TitleColumn, row));
-  if (row < 0 || title.isEmpty() || FActions.PaintedTitle(row) == title) {
+  QStringList lines;
+  if (row >= 0 && !title.isEmpty() && FActions.PaintedTitle(row) != title) lines << title;
+  if (row >= 0 && FActions.Notes) lines << FActions.Notes(row);
+  if (lines.isEmpty()) {
     QToolTip::hideText();
     help.ignore();
     return true;
   }
   const QRect cell = FGrid.visualRect(FGrid.model()->index(row, TitleColumn));
-  QToolTip::showText(help.globalPos(), title, FGrid.viewport(), cell);
+  QToolTip::showText(help.globalPos(), lines.join(QLatin1Char('\n')), FGrid.viewport(), cell);
   return true;
 }
 

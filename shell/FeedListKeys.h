@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,12 +25,14 @@ struct TFeedListActions {
   std::function<void()> Delete;
   // The text painted for the title of `row`.
   std::function<QString(int row)> PaintedTitle;
+  // What the tooltip of `row` says besides a shortened title; may be left empty.
+  std::function<QStringList(int row)> Notes;
 };
 
 // Keyboard and pointer use of the feed list: Up, Down, Home, End, Page Up and Page Down move
 // the cursor and the selection together without loading; Enter and Space read the cursor's
 // feed; Delete deletes it; a right click or the menu key selects the row first and then opens
-// the popup menu for it; a shortened title shows whole as a tooltip.
+// the popup menu for it; a shortened title shows whole as a tooltip, above the row's notes.
 class TFeedListKeys : public QObject {
  public:
   // Watches `grid`, which must outlive this object (a child of the grid).

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <ctime>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "CommandGuard.h"
 #include "ControlForm.h"
 #include "Exception.h"
+#include "FeedListMarks.h"
 #include "FeedListRows.h"
 #include "FeedLoadRunner.h"
 #include "FeedMoves.h"
@@ -61,6 +63,8 @@ QString Q(const std::string& text) {
 TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
     : QWidget(parent), FCreatorDataDir(std::move(dataDir)) {
   CreateControlForm(*this);
+  FFeedMarks = std::make_unique<TFeedListMarks>(
+      *FeedGrid, [this] { return FCurrentLink; }, [] { return TUnixTime{std::time(nullptr)}; });
   ConnectEvents();
   RunReported([this] { FormCreate(); });
   // The browser engine takes longer to start than everything else on the first screen, which
@@ -106,6 +110,9 @@ void TfrmControl::ConnectEvents() {
   FeedGrid->OnGetAlignment = [this](int row, int col, Qt::Alignment& horizontal,
                                     Qt::Alignment& vertical) {
     FeedGridGetAlignment(row, col, horizontal, vertical);
+  };
+  FeedGrid->OnDrawCell = [this](int row, int col, QPainter& painter, const QRect& rect) {
+    FFeedMarks->DrawCell(row, col, painter, rect);
   };
   FeedGrid->OnClickCell = [this](int row, int col) {
     RunWindowCommand([this, row, col] { FeedGridClickCell(row, col); });

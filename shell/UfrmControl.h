@@ -23,6 +23,7 @@ class QToolButton;
 
 namespace vantle {
 
+class TFeedListMarks;
 class TGridControl;
 class TPageControlEx;
 class TSimpleRSS;
@@ -62,6 +63,8 @@ class TfrmControl : public QWidget {
   // True while the list holds no faithful copy of any group (its file failed to load);
   // nothing is written from it until a feed is added.
   bool ListIsUnloaded() const { return FListUnloaded; }
+  // The news and trouble marks of the feed list.
+  TFeedListMarks& FeedMarks() const { return *FFeedMarks; }
 
   // InitPaths, a new FeedReader, InitContent, ResetView.
   void FormCreate();
@@ -237,6 +240,7 @@ class TfrmControl : public QWidget {
   bool FListUnloaded = false;
   std::unique_ptr<TSubscriptions> FStore;
   std::unique_ptr<IFeedState> FFeedState;
+  std::unique_ptr<TFeedListMarks> FFeedMarks;
   bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;

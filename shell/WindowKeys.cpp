@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "FeedListKeys.h"
+#include "FeedListMarks.h"
 #include "GridControl.h"
 #include "GroupBoxClicks.h"
 #include "PageControlEx.h"
@@ -80,6 +81,7 @@ void SetUpWindowKeys(TfrmControl& window) {
     window.FeedGridGetDisplText(2, row, painted);
     return painted;
   };
+  actions.Notes = [&window](int row) { return window.FeedMarks().NotesOf(row); };
   new TFeedListKeys(*window.FeedGrid, *window.GRidPop, std::move(actions));
   new TGroupBoxClicks(*window.GroupBox, [&window] {
     window.RunWindowCommand([&window] { window.GroupBoxDblClick(); });
