@@ -3,19 +3,9 @@
 #include <QStringList>
 #include <QTimeZone>
 
-#include <optional>
-
-#include "feedlib/FeedState.h"
+#include "store/FeedNews.h"
 
 namespace vantle {
-
-// What the feed list knows of one feed beyond its row.
-struct TFeedFacts {
-  std::optional<TFeedRecord> Record;      // none for a feed never fetched
-  std::optional<THostDeferral> Deferral;  // its host's, when one is kept
-  int NewItems = 0;
-  bool Shown = false;  // it is the feed shown, which a click does not load again
-};
 
 // What the feed list's margin shows for a feed.
 enum class TFeedMark {

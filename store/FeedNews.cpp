@@ -1,0 +1,45 @@
+#include "store/FeedNews.h"
+
+#include <algorithm>
+
+namespace vantle {
+
+namespace {
+
+int UnreadOf(const std::map<std::string, int>& unread, const std::string& link) {
+  const auto found = unread.find(link);
+  return found == unread.end() ? 0 : found->second;
+}
+
+}  // namespace
+
+std::map<std::string, TFeedFacts> FeedFactsOf(IFeedState& state,
+                                              const std::map<std::string, int>& unread,
+                                              const std::vector<std::string>& links,
+                                              const TOriginOf& originOf) {
+  std::map<std::string, TFeedFacts> facts;
+  for (const std::string& link : links) {
+    if (facts.count(link) > 0) continue;
+    TFeedFacts feed;
+    feed.Record = state.Find(link);
+    if (std::string origin = originOf(link); !origin.empty())
+      feed.Deferral = state.Deferral(origin);
+    feed.NewItems = UnreadOf(unread, link);
+    if (feed.Record || feed.Deferral || feed.NewItems > 0) facts.emplace(link, std::move(feed));
+  }
+  return facts;
+}
+
+std::set<std::string> GroupsWithNews(const std::vector<TGroup>& groups,
+                                     const std::map<std::string, int>& unread) {
+  std::set<std::string> names;
+  for (const TGroup& group : groups) {
+    const bool news = std::any_of(group.Feeds.begin(), group.Feeds.end(), [&](const TFeed& feed) {
+      return UnreadOf(unread, feed.Link) > 0;
+    });
+    if (news) names.insert(group.Name);
+  }
+  return names;
+}
+
+}  // namespace vantle
