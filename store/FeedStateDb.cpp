@@ -10,6 +10,7 @@
 
 #include "Exception.h"
 #include "store/FeedStateSchema.h"
+#include "store/ItemMarks.h"
 
 namespace vantle {
 
@@ -156,10 +157,13 @@ void TFeedStateDb::Defer(const THostDeferral& deferral) {
 
 void TFeedStateDb::Move(const std::string& from, const std::string& to) {
   Write([&](TSqliteDb& db) {
+    TSqliteTransaction transaction(db);
     // OR REPLACE drops the row `to` may have, in the same statement.
     TSqliteStatement update(db, "UPDATE OR REPLACE feeds SET link = ?2 WHERE link = ?1");
     update.BindText(1, from).BindText(2, to);
     update.Step();
+    TItemMarks(db).Move(from, to);
+    transaction.Commit();
   });
 }
 
@@ -179,6 +183,27 @@ void TFeedStateDb::SetSetting(const std::string& key, const std::string& value) 
     insert.BindText(1, key).BindText(2, value);
     insert.Step();
   });
+}
+
+void TFeedStateDb::RecordItems(const std::string& link, const std::vector<std::string>& identities,
+                               TUnixTime now) {
+  Write([&](TSqliteDb& db) { TItemMarks(db).Record(link, identities, now); });
+}
+
+void TFeedStateDb::MarkRead(const std::string& link) {
+  Write([&](TSqliteDb& db) { TItemMarks(db).MarkRead(link); });
+}
+
+int TFeedStateDb::UnreadCount(const std::string& link) {
+  int count = 0;
+  Read([&](TSqliteDb& db) { count = TItemMarks(db).UnreadCount(link); });
+  return count;
+}
+
+std::map<std::string, int> TFeedStateDb::UnreadCounts() {
+  std::map<std::string, int> counts;
+  Read([&](TSqliteDb& db) { counts = TItemMarks(db).UnreadCounts(); });
+  return counts;
 }
 
 bool TFeedStateDb::Run(const TWork& work) {

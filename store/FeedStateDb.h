@@ -3,10 +3,12 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "feedlib/FeedState.h"
 #include "store/SqliteDb.h"
@@ -47,6 +49,14 @@ class TFeedStateDb : public IFeedState {
   std::optional<std::string> Setting(const std::string& key);
   // Keeps `value` under `key`, replacing the earlier one.
   void SetSetting(const std::string& key, const std::string& value);
+
+  // The items seen, as TItemMarks keeps them; Move carries them to the new link too.
+  void RecordItems(const std::string& link, const std::vector<std::string>& identities,
+                   TUnixTime now);
+  void MarkRead(const std::string& link);
+  // None unread when nothing can be read.
+  int UnreadCount(const std::string& link);
+  std::map<std::string, int> UnreadCounts();
 
  private:
   using TWork = std::function<void(TSqliteDb&)>;

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "store/ItemMarks.h"
+
 namespace vantle {
 
 namespace {
@@ -38,31 +40,7 @@ CREATE TABLE settings (
 
 constexpr TSchemaStep Steps[] = {
     {1, FeedsAndHosts},
-};
-
-// Ends the transaction it began unless Commit ran.
-class TWriteTransaction {
- public:
-  explicit TWriteTransaction(TSqliteDb& db) : FDb(db) { FDb.Exec("BEGIN IMMEDIATE"); }
-  TWriteTransaction(const TWriteTransaction&) = delete;
-  TWriteTransaction& operator=(const TWriteTransaction&) = delete;
-  ~TWriteTransaction() {
-    if (!FDone) {
-      try {
-        FDb.Exec("ROLLBACK");
-      } catch (const TSqliteError&) {
-        // SQLite rolls back by itself after the errors that leave no transaction open.
-      }
-    }
-  }
-  void Commit() {
-    FDb.Exec("COMMIT");
-    FDone = true;
-  }
-
- private:
-  TSqliteDb& FDb;
-  bool FDone = false;
+    {2, ItemMarksSchema},
 };
 
 // Current or Newer when `version` needs no step to reach `target`.
@@ -87,7 +65,7 @@ TSchemaFit MigrateSchema(TSqliteDb& db, std::span<const TSchemaStep> steps) {
   // A database that needs no step is not locked for writing, so a writer beside it holds
   // nothing up.
   if (const auto fit = FitWithoutSteps(SchemaVersionOf(db), target)) return *fit;
-  TWriteTransaction transaction(db);
+  TSqliteTransaction transaction(db);
   const int version = SchemaVersionOf(db);
   if (const auto fit = FitWithoutSteps(version, target)) return *fit;
   for (const TSchemaStep& step : steps) {

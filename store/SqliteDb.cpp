@@ -104,4 +104,26 @@ int64_t TSqliteStatement::Int(int column) const {
   return sqlite3_column_int64(FStatement, column);
 }
 
+void TSqliteStatement::Reset() {
+  sqlite3_reset(FStatement);
+}
+
+TSqliteTransaction::TSqliteTransaction(TSqliteDb& db) : FDb(db) {
+  FDb.Exec("BEGIN IMMEDIATE");
+}
+
+TSqliteTransaction::~TSqliteTransaction() {
+  if (FDone) return;
+  try {
+    FDb.Exec("ROLLBACK");
+  } catch (const TSqliteError&) {
+    // SQLite rolls back by itself after the errors that leave no transaction open.
+  }
+}
+
+void TSqliteTransaction::Commit() {
+  FDb.Exec("COMMIT");
+  FDone = true;
+}
+
 }  // namespace vantle

@@ -64,6 +64,8 @@ class TSqliteStatement {
   TSqliteStatement& BindNull(int index);
   // Steps once: true when a row is ready, false when the statement is done.
   bool Step();
+  // Makes the statement ready to run again; bindings are kept until bound anew.
+  void Reset();
   // Columns count from 0; a NULL reads as empty or 0.
   bool IsNull(int column) const;
   std::string Bytes(int column) const;
@@ -72,6 +74,20 @@ class TSqliteStatement {
  private:
   TSqliteDb& FDb;
   sqlite3_stmt* FStatement = nullptr;
+};
+
+// A write transaction (BEGIN IMMEDIATE), rolled back with the object unless Commit ran.
+class TSqliteTransaction {
+ public:
+  explicit TSqliteTransaction(TSqliteDb& db);
+  TSqliteTransaction(const TSqliteTransaction&) = delete;
+  TSqliteTransaction& operator=(const TSqliteTransaction&) = delete;
+  ~TSqliteTransaction();
+  void Commit();
+
+ private:
+  TSqliteDb& FDb;
+  bool FDone = false;
 };
 
 }  // namespace vantle

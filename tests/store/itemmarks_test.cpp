@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "StoreTestSupport.h"
+#include "store/FeedStateDb.h"
+#include "store/FeedStateSchema.h"
 #include "store/ItemMarks.h"
 
 namespace vantle {
@@ -27,16 +29,7 @@ struct TMarksCase {
   std::vector<TStep> steps;
 };
 
-class ItemMarks : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(sqlite3_open(":memory:", &FDb), SQLITE_OK);
-    TItemMarks::CreateTables(FDb);
-  }
-  void TearDown() override { sqlite3_close(FDb); }
-
-  sqlite3* FDb = nullptr;
-};
+class ItemMarks : public test::TStoreTest {};
 
 TEST_F(ItemMarks, CountsItemsSightedSinceTheFeedWasRead) {
   const std::vector<TMarksCase> cases = {
@@ -85,12 +78,12 @@ TEST_F(ItemMarks, CountsItemsSightedSinceTheFeedWasRead) {
     SCOPED_TRACE(test.name);
     TearDown();
     SetUp();
-    TItemMarks marks(FDb);
+    TFeedStateDb marks(DataDir());
     for (size_t i = 0; i < test.steps.size(); ++i) {
       SCOPED_TRACE("step " + std::to_string(i));
       const TStep& step = test.steps[i];
       if (step.what == TStep::Sighted)
-        marks.Record(Link, step.items, step.day * Day);
+        marks.RecordItems(Link, step.items, step.day * Day);
       else
         marks.MarkRead(Link);
       EXPECT_EQ(marks.UnreadCount(Link), step.unread);
@@ -98,20 +91,51 @@ TEST_F(ItemMarks, CountsItemsSightedSinceTheFeedWasRead) {
   }
 }
 
-TEST_F(ItemMarks, KeepsFeedsApartAndMovesMarksWithTheLink) {
-  TItemMarks marks(FDb);
-  marks.Record("http://a/", {"1"}, 0);
-  marks.Record("http://a/", {"1", "2"}, Day);
-  marks.Record("http://b/", {"1"}, 0);
-  marks.Record("http://b/", {"1", "2", "3"}, Day);
-  marks.Record("http://c/", {"x"}, 0);
-  EXPECT_EQ(marks.UnreadCounts(), (std::map<std::string, int>{{"http://a/", 1}, {"http://b/", 2}}));
+TEST_F(ItemMarks, KeepsFeedsApartAndMoveCarriesThemWithTheFeedsRecord) {
+  TFeedStateDb state(DataDir());
+  state.RecordItems("http://a/", {"1"}, 0);
+  state.RecordItems("http://a/", {"1", "2"}, Day);
+  state.RecordItems("http://b/", {"1"}, 0);
+  state.RecordItems("http://b/", {"1", "2", "3"}, Day);
+  state.RecordItems("http://c/", {"x"}, 0);
+  EXPECT_EQ(state.UnreadCounts(), (std::map<std::string, int>{{"http://a/", 1}, {"http://b/", 2}}));
 
-  marks.Move("http://b/", "http://a/");
-  EXPECT_EQ(marks.UnreadCounts(), (std::map<std::string, int>{{"http://a/", 2}}));
+  TFeedRecord record;
+  record.Link = "http://b/";
+  state.Save(record);
+  state.Move("http://b/", "http://a/");
+  EXPECT_EQ(state.UnreadCounts(), (std::map<std::string, int>{{"http://a/", 2}}));
+  EXPECT_TRUE(state.Find("http://a/"));
   // The moved feed is known at its new link: its next sighting is no first one.
-  marks.Record("http://a/", {"1", "2", "3", "4"}, 2 * Day);
-  EXPECT_EQ(marks.UnreadCount("http://a/"), 3);
+  state.RecordItems("http://a/", {"1", "2", "3", "4"}, 2 * Day);
+  EXPECT_EQ(state.UnreadCount("http://a/"), 3);
+}
+
+TEST_F(ItemMarks, ComeToAVersionOneStateInPlaceKeepingItsFeeds) {
+  {
+    TSqliteDb db(TFeedStateDb::PathOf(DataDir()));
+    const auto steps = FeedStateSchemaSteps();
+    ASSERT_EQ(MigrateSchema(db, steps.first(1)), TSchemaFit::Current);
+    ASSERT_EQ(SchemaVersionOf(db), 1);
+  }
+  TFeedRecord record;
+  record.Link = "http://a/";
+  record.ETag = "\"v1\"";
+  {
+    // Written as version 1 holds it, before the items' tables exist.
+    TSqliteDb db(TFeedStateDb::PathOf(DataDir()));
+    db.Exec(
+        "INSERT INTO feeds VALUES ('http://a/', NULL, '', X'22763122', '', 0, 0, 0, '', "
+        "'fine', 0, '', '')");
+  }
+  TFeedStateDb state(DataDir());
+  state.RecordItems("http://a/", {"1"}, 0);
+  state.RecordItems("http://a/", {"1", "2"}, Day);
+  EXPECT_EQ(state.UnreadCount("http://a/"), 1);
+  ASSERT_TRUE(state.Find("http://a/"));
+  EXPECT_EQ(state.Find("http://a/")->ETag, "\"v1\"");
+  TSqliteDb db(TFeedStateDb::PathOf(DataDir()));
+  EXPECT_EQ(SchemaVersionOf(db), 2);
 }
 
 }  // namespace
