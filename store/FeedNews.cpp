@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "Exception.h"
+#include "store/Subscriptions.h"
+
 namespace vantle {
 
 namespace {
@@ -28,6 +31,24 @@ std::map<std::string, TFeedFacts> FeedFactsOf(IFeedState& state,
     if (feed.Record || feed.Deferral || feed.NewItems > 0) facts.emplace(link, std::move(feed));
   }
   return facts;
+}
+
+std::vector<TGroup> GroupsForNews(const TSubscriptions& subscriptions, const std::string& current,
+                                  const std::vector<TFeed>& currentFeeds) {
+  std::vector<TGroup> groups;
+  for (const std::string& name : subscriptions.Groups()) {
+    TGroup& group = groups.emplace_back(TGroup{name, {}});
+    if (name == current) {
+      group.Feeds = currentFeeds;
+      continue;
+    }
+    try {
+      group.Feeds = DecodeGroupRows(subscriptions.ReadGroupBytes(name)).Feeds;
+    } catch (const Exception&) {
+      // Only marks depend on it: the group's own load reports the file.
+    }
+  }
+  return groups;
 }
 
 std::set<std::string> GroupsWithNews(const std::vector<TGroup>& groups,

@@ -12,6 +12,8 @@
 
 namespace vantle {
 
+class TSubscriptions;
+
 // What is known of one feed beyond its subscription: how it stood at its last answer, whether
 // its host asked to wait, and its unread items.
 struct TFeedFacts {
@@ -30,6 +32,11 @@ std::map<std::string, TFeedFacts> FeedFactsOf(IFeedState& state,
                                               const std::map<std::string, int>& unread,
                                               const std::vector<std::string>& links,
                                               const TOriginOf& originOf);
+
+// Every group of `subscriptions` with its feeds, the group `current` as `currentFeeds` (the
+// window's list, which may be ahead of its file). A file that cannot be read counts as empty.
+std::vector<TGroup> GroupsForNews(const TSubscriptions& subscriptions, const std::string& current,
+                                  const std::vector<TFeed>& currentFeeds);
 
 // The names of the groups holding a feed with unread items.
 std::set<std::string> GroupsWithNews(const std::vector<TGroup>& groups,
