@@ -25,6 +25,7 @@
 #include "FeedListRows.h"
 #include "FeedLoadRunner.h"
 #include "FeedMoves.h"
+#include "FeedNewsView.h"
 #include "FirstFrame.h"
 #include "GridControl.h"
 #include "LoadCancelling.h"
@@ -71,6 +72,8 @@ TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
   // shows no page yet: it starts once the window is on screen, before the user can ask for a
   // feed.
   RunAfterFirstFrame(*this, [this] { RunReported([this] { WebBrowser->CreateView(); }); });
+  // The feed state is opened once the window is on screen, never before its first frame.
+  RunAfterFirstFrame(*this, [this] { RunReported([this] { RefreshNews(); }); });
   new TSubscriptionTransfer(*this);
 }
 
@@ -201,6 +204,13 @@ void TfrmControl::InitPaths() {
   FStore = std::make_unique<TSubscriptions>(FDataDir);
   FStore->MakeDataDir();
   FFeedState = std::make_unique<TFeedStateDb>(FDataDir);
+  FNewsState = std::make_unique<TFeedStateDb>(FDataDir);
+  FNews = std::make_unique<TFeedNewsView>(*FNewsState, *FFeedMarks, *GroupBox,
+                                          [](const std::string& link) { return OriginOf(link); });
+}
+
+void TfrmControl::RefreshNews() {
+  if (FNews) FNews->Refresh(*FStore, FCurrentGroup, FeedsOf(*FeedGrid));
 }
 
 void TfrmControl::InitContent() {
@@ -453,6 +463,8 @@ void TfrmControl::ShowFeed(const std::string& link, TRequestKind kind) {
     WebBrowser->StartNewPage();
     RenderFeed();
     FCurrentLink = FollowFeedMove(*this, link, outcome->MovedTo);
+    FNews->FeedShown(FCurrentLink, *FFeedReader, std::time(nullptr));
+    RefreshNews();
     FSelectedRow = FeedGrid->Row();
     btnBack->setEnabled(true);
     // The link box names the new feed at once, not only once its pictures have arrived.
@@ -573,6 +585,7 @@ void TfrmControl::ShowSelectedGroup() {
   ResetView();
   FCurrentGroup = GroupBox->currentText().toStdString();
   ClearCurrentFeed();
+  RefreshNews();
   UpdateCommands();
 }
 

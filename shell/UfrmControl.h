@@ -24,6 +24,8 @@ class QToolButton;
 namespace vantle {
 
 class TFeedListMarks;
+class TFeedNewsView;
+class TFeedStateDb;
 class TGridControl;
 class TPageControlEx;
 class TSimpleRSS;
@@ -65,6 +67,8 @@ class TfrmControl : public QWidget {
   bool ListIsUnloaded() const { return FListUnloaded; }
   // The news and trouble marks of the feed list.
   TFeedListMarks& FeedMarks() const { return *FFeedMarks; }
+  // Reads the feed state again for the marks of the feed list and the group list.
+  void RefreshNews();
 
   // InitPaths, a new FeedReader, InitContent, ResetView.
   void FormCreate();
@@ -241,6 +245,9 @@ class TfrmControl : public QWidget {
   std::unique_ptr<TSubscriptions> FStore;
   std::unique_ptr<IFeedState> FFeedState;
   std::unique_ptr<TFeedListMarks> FFeedMarks;
+  // The items seen, over a connection of its own to the feed state.
+  std::unique_ptr<TFeedStateDb> FNewsState;
+  std::unique_ptr<TFeedNewsView> FNews;
   bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;

@@ -5,13 +5,17 @@
 #include <QLocale>
 #include <QToolTip>
 
-#include <map>
+#include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FeedListMarks.h"
 #include "FeedListRows.h"
 #include "FeedMarkPainter.h"
+#include "ItemIdentity.h"
+#include "SimpleRSS.h"
+#include "store/FeedStateDb.h"
 #include "window_fixture.h"
 
 namespace vantle {
@@ -21,6 +25,20 @@ using test::TFeedRow;
 using test::WaitFor;
 namespace groupfile = test::groupfile;
 
+// What one row of the feed list shows.
+struct TRowLook {
+  enum { None, Dot, Warning } mark;
+  QString tooltip;
+};
+
+// Something done, then how each row looks and whether the first group is dotted.
+struct TStep {
+  std::string name;
+  std::function<void()> run;
+  std::vector<TRowLook> rows;
+  bool groupDotted;
+};
+
 class WindowMarks : public test::TWindowTest {
  protected:
   QRect Cell(int row, int col) const {
@@ -28,67 +46,162 @@ class WindowMarks : public test::TWindowTest {
     return grid.visualRect(grid.model()->index(row, col));
   }
 
-  // Whether the title of `row` shows `expected` as its tooltip, or none when it is empty.
-  bool ShowsTooltip(int row, const QString& expected) {
+  // The tooltip of the title of `row`, once shown; empty when none shows.
+  QString TooltipOf(int row) {
     QWidget& viewport = *Window->FeedGrid->viewport();
     const QPoint at = Cell(row, 2).center();
     QHelpEvent help(QEvent::ToolTip, at, viewport.mapToGlobal(at));
     QApplication::sendEvent(&viewport, &help);
-    if (expected.isEmpty()) return WaitFor([] { return !QToolTip::isVisible(); }, 5000);
-    return QToolTip::isVisible() && QToolTip::text() == expected;
+    if (!QToolTip::isVisible()) return {};
+    const QString text = QToolTip::text();
+    QToolTip::hideText();
+    WaitFor([] { return !QToolTip::isVisible(); }, 5000);
+    return text;
+  }
+
+  // Reads `link` as a check would, noting its items in the state.
+  void Check(const std::string& link) {
+    TSimpleRSS reader;
+    reader.LoadFromLink(link);
+    TFeedStateDb(DataDir()).RecordItems(link, ItemIdentities(reader.Items()), std::time(nullptr));
+  }
+
+  // A feed of `items` stories, written under feeds/.
+  std::string WriteStories(const QString& name, int items) {
+    std::string stories;
+    for (int i = 0; i < items; ++i) {
+      stories += "<item><title>Story " + std::to_string(i) + "</title><link>https://example.org/" +
+                 std::to_string(i) + "</link></item>";
+    }
+    const QString path = FRoot.filePath(QStringLiteral("feeds/") + name);
+    test::WriteFile(path,
+                    "<rss version=\"2.0\"><channel><title>T</title><link>https://example.org/"
+                    "</link><description>D</description>" +
+                        stories + "</channel></rss>");
+    return path.toStdString();
   }
 };
 
-TEST_F(WindowMarks, MarkTheMarginAndSayWhyInTheTooltipLeavingTheMarginEmpty) {
-  const std::string longTitle = "C" + std::string(80, 'W');
-  const std::vector<TFeedRow> feeds = {{WriteFeed("a.xml", "A"), "Alpha"},
-                                       {WriteFeed("b.xml", "B"), "Beta"},
-                                       {WriteFeed("c.xml", "C"), longTitle},
-                                       {WriteFeed("d.xml", "D"), "Delta"}};
-  WriteData("News.dat", groupfile::Group(feeds));
+TEST_F(WindowMarks, MarkNewAndTroubledFeedsUntilTheyAreRead) {
+  const std::string a = WriteStories("a.xml", 1);
+  const std::string b = WriteStories("b.xml", 1);
+  const std::string failing = "http://failing.example/feed";
+  const std::string gone = "http://gone.example/feed";
+  const std::string moved = "http://moved.example/feed";
+  const std::string longTitle = "B" + std::string(80, 'W');
+  WriteData(
+      "News.dat",
+      groupfile::Group(
+          {{a, "Alpha"}, {b, longTitle}, {failing, "Charlie"}, {gone, "Delta"}, {moved, "Echo"}}));
+  WriteData("Other.dat", groupfile::Group({{WriteStories("o.xml", 1), "Other"}}));
+  {
+    TFeedStateDb state(DataDir());
+    TFeedRecord record;
+    record.Link = failing;
+    record.Standing = TFeedStanding::Failing;
+    record.StandingSince = 1796911320;
+    record.Reason = "host not found (DNS)";
+    state.Save(record);
+    record.Link = gone;
+    record.Standing = TFeedStanding::Gone;
+    record.Reason = "the server says this feed was removed (410)";
+    state.Save(record);
+    record.Link = moved;
+    record.Standing = TFeedStanding::Moved;
+    record.MovedTo = "https://moved.example/new";
+    state.Save(record);
+  }
   TfrmControl& window = Start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  QTest::mouseClick(window.FeedGrid->viewport(), Qt::LeftButton, {}, Cell(0, 2).center());
-  ASSERT_TRUE(WaitFor([&] { return window.CurrentLink() == feeds[0].Link; }));
+  const QString since = QStringLiteral("Not reachable since %1: host not found (DNS)")
+                            .arg(QLocale::c().toString(QDateTime::fromSecsSinceEpoch(1796911320),
+                                                       QStringLiteral("d MMM HH:mm")));
+  const TRowLook troubled[] = {
+      {TRowLook::Warning, since},
+      {TRowLook::Warning, "Gone: the server says this feed was removed (410)"},
+      {TRowLook::Warning, "Moved to https://moved.example/new"}};
+  const QString title = QString::fromStdString(longTitle);
 
-  TFeedRecord failing;
-  failing.Link = feeds[2].Link;
-  failing.Standing = TFeedStanding::Failing;
-  failing.StandingSince = 0;
-  failing.Reason = "host not found (DNS)";
-  window.FeedMarks().SetFacts({{feeds[0].Link, {{}, {}, 2, false}},
-                               {feeds[1].Link, {{}, {}, 1, false}},
-                               {feeds[2].Link, {failing, {}, 0, false}}});
-  const QImage picture = window.FeedGrid->viewport()->grab().toImage();
-
-  struct TRowCase {
-    int row;
-    QColor mark;        // at the margin's centre
-    QColor background;  // at the margin's corner
-    QString tooltip;
+  const std::vector<TStep> steps = {
+      {"first sightings light nothing up",
+       [&] {
+         Check(a);
+         Check(b);
+         window.RefreshNews();
+       },
+       {{TRowLook::None, ""}, {TRowLook::None, title}, troubled[0], troubled[1], troubled[2]},
+       false},
+      {"items added since are new",
+       [&] {
+         WriteStories("a.xml", 3);
+         WriteStories("b.xml", 2);
+         Check(a);
+         Check(b);
+         window.RefreshNews();
+       },
+       {{TRowLook::Dot, "2 new items"},
+        {TRowLook::Dot, title + "\n1 new item"},
+        troubled[0],
+        troubled[1],
+        troubled[2]},
+       true},
+      {"reading a feed clears its mark",
+       [&] {
+         window.FeedGridClickCell(0, 2);
+         ASSERT_TRUE(WaitFor([&] { return window.CurrentLink() == a; }));
+       },
+       {{TRowLook::None, ""},
+        {TRowLook::Dot, title + "\n1 new item"},
+        troubled[0],
+        troubled[1],
+        troubled[2]},
+       true},
+      {"the feed shown, changed again, asks for F5",
+       [&] {
+         WriteStories("a.xml", 4);
+         Check(a);
+         window.RefreshNews();
+       },
+       {{TRowLook::Dot, "1 new item\nPress F5 to read the new items"},
+        {TRowLook::Dot, title + "\n1 new item"},
+        troubled[0],
+        troubled[1],
+        troubled[2]},
+       true},
+      {"F5 reads it",
+       [&] { window.ShowFeed(a, TRequestKind::Refresh); },
+       {{TRowLook::None, ""},
+        {TRowLook::Dot, title + "\n1 new item"},
+        troubled[0],
+        troubled[1],
+        troubled[2]},
+       true},
   };
   const QColor base = window.FeedGrid->palette().color(QPalette::Base);
-  const QString since = QStringLiteral("Not reachable since %1: host not found (DNS)")
-                            .arg(QLocale::c().toString(QDateTime::fromSecsSinceEpoch(0),
-                                                       QStringLiteral("d MMM HH:mm")));
-  const std::vector<TRowCase> rows = {
-      {0, NewItemsColour, SelectedRowColour, "2 new items\nPress F5 to read the new items"},
-      {1, NewItemsColour, base, "1 new item"},
-      {2, WarningColour, base, QString::fromStdString(longTitle) + "\n" + since},
-      {3, base, base, QString()},
-  };
-  for (const TRowCase& test : rows) {
-    SCOPED_TRACE(test.row);
-    const QRect margin = Cell(test.row, 1);
-    EXPECT_EQ(picture.pixelColor(margin.center()), test.mark);
-    EXPECT_EQ(picture.pixelColor(margin.topLeft()), test.background);
-    EXPECT_TRUE(ShowsTooltip(test.row, test.tooltip)) << QToolTip::text().toStdString();
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.run();
+    const QImage picture = window.FeedGrid->viewport()->grab().toImage();
+    for (size_t row = 0; row < step.rows.size(); ++row) {
+      SCOPED_TRACE(row);
+      const QRect margin = Cell(static_cast<int>(row), 1);
+      const QColor background =
+          static_cast<int>(row) == window.SelectedRow() ? SelectedRowColour : base;
+      const QColor marks[] = {background, NewItemsColour, WarningColour};
+      EXPECT_EQ(picture.pixelColor(margin.center()), marks[step.rows[row].mark]);
+      EXPECT_EQ(picture.pixelColor(margin.topLeft()), background);
+      EXPECT_EQ(TooltipOf(static_cast<int>(row)), step.rows[row].tooltip);
+    }
+    const QIcon dot = window.GroupBox->itemIcon(0);
+    EXPECT_EQ(!dot.isNull() && dot.pixmap(16).toImage().pixelColor(8, 8) == NewItemsColour,
+              step.groupDotted);
+    EXPECT_EQ(window.GroupBox->itemText(0), "News");
   }
   // The margin's cells stay empty, in the list and in the file written from it.
   Close();
   TGridControl written;
   written.LoadFromBytes(ReadData("News.dat"));
-  ASSERT_EQ(written.RowCount(), 4);
+  ASSERT_EQ(written.RowCount(), 5);
   for (int row = 0; row < written.RowCount(); ++row) EXPECT_EQ(written.Cells(1, row), "");
 }
 
