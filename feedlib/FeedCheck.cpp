@@ -72,7 +72,7 @@ class TFeedCheck::TRun {
     const TRequestPlan plan = PlanRequest(record, deferral, TRequestKind::Background, now);
     if (plan.Action != TRequestAction::Ask) {
       const TLoadOutcome outcome = Skipped(plan, record, deferral, now);
-      FWorker.Post([this, link, outcome] { FReport(link, outcome); });
+      FWorker.Post([this, link, outcome] { FReport(link, outcome, nullptr); });
       return nullptr;
     }
     asked.Record = record.value_or(NewRecord(link));
@@ -93,7 +93,7 @@ class TFeedCheck::TRun {
       const std::string link = asked->Record.Link;
       const TLoadOutcome outcome =
           FSource.Settle(reader, std::move(asked->Record), *answer, asked->Body, error);
-      FReport(link, outcome);
+      FReport(link, outcome, error ? nullptr : &reader.Items());
     });
   }
 
@@ -101,7 +101,7 @@ class TFeedCheck::TRun {
     TLoadOutcome outcome;
     outcome.Result = TFetchResult::Failed;
     outcome.Reason = FailureCause(reason, link);
-    FWorker.Post([this, link, outcome] { FReport(link, outcome); });
+    FWorker.Post([this, link, outcome] { FReport(link, outcome, nullptr); });
   }
 
   // A link that is no web address is read as the window reads it, without state.
@@ -109,13 +109,15 @@ class TFeedCheck::TRun {
     TSimpleRSS reader;
     reader.Tolerant = true;
     TLoadOutcome outcome;
+    bool read = false;
     try {
       outcome = FSource.Load(reader, link, TRequestKind::Background);
+      read = true;
     } catch (const std::exception& error) {
       outcome.Result = TFetchResult::Failed;
       outcome.Reason = FailureCause(error.what(), link);
     }
-    FReport(link, outcome);
+    FReport(link, outcome, read ? &reader.Items() : nullptr);
   }
 
   const TFeedCheck& FCheck;

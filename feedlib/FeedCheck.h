@@ -9,12 +9,15 @@
 #include "FeedFetcher.h"
 #include "FeedSource.h"
 #include "FeedState.h"
+#include "SimpleRSSTypes.h"
 #include "TransferEngine.h"
 
 namespace vantle {
 
-// Called once per link as its check ends, on a thread of the check's own, one call at a time.
-using TCheckReport = std::function<void(const std::string& link, const TLoadOutcome& outcome)>;
+// Called once per link as its check ends, on a thread of the check's own, one call at a time;
+// `items` are the feed's items as this check read them, null when it read no feed.
+using TCheckReport = std::function<void(const std::string& link, const TLoadOutcome& outcome,
+                                        const TRSSItems* items)>;
 
 // Checks many feed links at once as background requests: each is asked or skipped by what
 // `state` keeps of it and its host, the transfers run side by side on one multi handle, and

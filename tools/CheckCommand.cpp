@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "CheckItems.h"
 #include "CheckLine.h"
 #include "CheckList.h"
 #include "CommandArgs.h"
@@ -39,17 +40,18 @@ bool IsReadableDir(const std::string& dataDir) {
   return !error;
 }
 
-// Prints the line of every row of `checked`, first changing its link in the group files
-// when it moved and the data directory is free.
-void Report(const std::string& dataDir, IFeedState& state, const TCheckedLink& checked,
-            TLoadOutcome outcome) {
+// Prints the line of every row of `checked` with the items new in it, first changing its link
+// in the group files when it moved and the data directory is free.
+void Report(const std::string& dataDir, TFeedStateDb& state, const TCheckedLink& checked,
+            TLoadOutcome outcome, const TRSSItems* items, bool markRead) {
+  const int newItems = NoteCheckedItems(state, checked.Link, items, markRead, SystemClock());
   if (outcome.Result == TFetchResult::Moved &&
       !ChangeMovedLink(dataDir, checked, outcome.MovedTo, state)) {
     outcome.Reason = "the data directory is in use; the link changes at the window's next load";
   }
   std::string lines;
   for (const TSubscribedRow& row : checked.Rows)
-    lines += CheckLine(row, checked.Link, outcome) + '\n';
+    lines += CheckLine(row, checked.Link, outcome, newItems) + '\n';
   std::cout << lines << std::flush;
 }
 
@@ -75,9 +77,10 @@ std::optional<std::vector<TCheckedLink>> Subscriptions(const std::string& dataDi
   return checked;
 }
 
-// Checks `checked` with `jobs` transfers at once; the exit status.
-int CheckAll(const std::string& dataDir, const std::vector<TCheckedLink>& checked,
-             std::size_t jobs) {
+// Checks `checked` with `jobs` transfers at once, marking each feed read after its line with
+// `markRead`; the exit status.
+int CheckAll(const std::string& dataDir, const std::vector<TCheckedLink>& checked, std::size_t jobs,
+             bool markRead) {
   std::vector<std::string> links;
   std::map<std::string, const TCheckedLink*> byLink;
   for (const TCheckedLink& link : checked) {
@@ -89,9 +92,10 @@ int CheckAll(const std::string& dataDir, const std::vector<TCheckedLink>& checke
   TFeedStateDb state(dataDir);
   const TStopSignals signals;
   TFeedCheck check(state, *curl.Library, {.Total = jobs, .PerHost = 2});
-  check.Run(links, signals.Stop(), [&](const std::string& link, const TLoadOutcome& outcome) {
-    Report(dataDir, state, *byLink.at(link), outcome);
-  });
+  check.Run(links, signals.Stop(),
+            [&](const std::string& link, const TLoadOutcome& outcome, const TRSSItems* items) {
+              Report(dataDir, state, *byLink.at(link), outcome, items, markRead);
+            });
   // Interrupted, it exits as a shell reports a process the signal ended.
   return signals.Signal() ? 128 + signals.Signal() : 0;
 }
@@ -99,7 +103,8 @@ int CheckAll(const std::string& dataDir, const std::vector<TCheckedLink>& checke
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
-  const std::optional<TCommandArgs> split = SplitArgs(args, {"--data", "--group", "--jobs"});
+  const std::optional<TCommandArgs> split =
+      SplitArgs(args, {"--data", "--group", "--jobs"}, {"--mark-read"});
   const std::optional<std::size_t> jobs = split ? JobsOf(*split) : std::nullopt;
   if (!split || !split->Words.empty() || !jobs) {
     std::cerr << UsageText();
@@ -107,7 +112,7 @@ int RunCheck(const std::vector<std::string>& args) {
   }
   const std::string dataDir = ToolDataDir(split->Option("--data"));
   const auto checked = Subscriptions(dataDir, split->Option("--group"));
-  return checked ? CheckAll(dataDir, *checked, *jobs) : 1;
+  return checked ? CheckAll(dataDir, *checked, *jobs, split->Options.contains("--mark-read")) : 1;
 }
 
 }  // namespace vantle::tool

@@ -25,7 +25,7 @@ void NumberOrNull(TJsonWriter& json, const std::optional<uint64_t>& number) {
 }  // namespace
 
 std::string CheckLine(const TSubscribedRow& row, const std::string& link,
-                      const TLoadOutcome& outcome) {
+                      const TLoadOutcome& outcome, int newItems) {
   TJsonWriter json;
   json.BeginObject();
   json.Key("group").String(row.Group);
@@ -41,6 +41,7 @@ std::string CheckLine(const TSubscribedRow& row, const std::string& link,
   StringOrNull(json, outcome.Reason);
   json.Key("moved_to");
   StringOrNull(json, outcome.MovedTo);
+  json.Key("new_items").Int(newItems);
   json.EndObject();
   return std::string(json.Text());
 }

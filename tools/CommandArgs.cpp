@@ -10,12 +10,17 @@ std::string TCommandArgs::Option(std::string_view option) const {
 }
 
 std::optional<TCommandArgs> SplitArgs(const std::vector<std::string>& args,
-                                      std::initializer_list<std::string_view> options) {
+                                      std::initializer_list<std::string_view> options,
+                                      std::initializer_list<std::string_view> flags) {
   TCommandArgs split;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!arg.starts_with("--")) {
       split.Words.push_back(arg);
+      continue;
+    }
+    if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
+      if (!split.Options.emplace(arg, std::string()).second) return std::nullopt;
       continue;
     }
     const bool known = std::find(options.begin(), options.end(), arg) != options.end();

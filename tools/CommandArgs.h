@@ -18,9 +18,11 @@ struct TCommandArgs {
   std::string Option(std::string_view option) const;
 };
 
-// `args` split into words and `--name VALUE` options among `options`; nothing when an option
-// is unknown, lacks its value or comes twice.
+// `args` split into words, `--name VALUE` options among `options` and `--name` flags among
+// `flags` (kept with an empty value); nothing when an option is unknown, lacks its value or
+// comes twice.
 std::optional<TCommandArgs> SplitArgs(const std::vector<std::string>& args,
-                                      std::initializer_list<std::string_view> options);
+                                      std::initializer_list<std::string_view> options,
+                                      std::initializer_list<std::string_view> flags = {});
 
 }  // namespace vantle::tool

@@ -22,6 +22,7 @@ std::string HelpText() {
          "  --to NAME      the group a feed moves to\n"
          "  --title TEXT   the title of a feed added (default: its channel title)\n"
          "  --jobs N       the transfers check runs at once, 1 to 1000 (default 32)\n"
+         "  --mark-read    check marks the items of the feeds it considered as read\n"
          "\n"
          "  --help      print this help and exit\n"
          "  --version   print the version and exit\n"

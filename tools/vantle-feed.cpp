@@ -24,7 +24,7 @@ const char* UsageText() {
          "       vantle-feed feeds move LINK --to NAME [--group NAME] [--data DIR]\n"
          "       vantle-feed feeds retitle LINK TITLE [--group NAME] [--data DIR]\n"
          "       vantle-feed feeds delete LINK [--group NAME] [--data DIR]\n"
-         "       vantle-feed check [--group NAME] [--jobs N] [--data DIR]\n";
+         "       vantle-feed check [--group NAME] [--jobs N] [--mark-read] [--data DIR]\n";
 }
 
 }  // namespace vantle::tool
