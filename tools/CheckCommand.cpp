@@ -4,7 +4,6 @@
 #include <map>
 #include <optional>
 
-#include "CheckItems.h"
 #include "CheckLine.h"
 #include "CheckList.h"
 #include "CommandArgs.h"
@@ -14,6 +13,7 @@
 #include "MovedLink.h"
 #include "StopSignals.h"
 #include "SubscriptionChange.h"
+#include "store/CheckedItems.h"
 #include "store/FeedStateDb.h"
 
 namespace vantle::tool {
@@ -44,7 +44,7 @@ bool IsReadableDir(const std::string& dataDir) {
 // in the group files when it moved and the data directory is free.
 void Report(const std::string& dataDir, TFeedStateDb& state, const TCheckedLink& checked,
             TLoadOutcome outcome, const TRSSItems* items, bool markRead) {
-  const int newItems = NoteCheckedItems(state, checked.Link, items, markRead, SystemClock());
+  const int newItems = NoteCheckedItems(state, checked.Link, items, markRead, SystemClock()).Unread;
   if (outcome.Result == TFetchResult::Moved &&
       !ChangeMovedLink(dataDir, checked, outcome.MovedTo, state)) {
     outcome.Reason = "the data directory is in use; the link changes at the window's next load";
