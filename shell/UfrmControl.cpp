@@ -43,6 +43,7 @@
 #include "UfrmVantleInfo.h"
 #include "VantleApplication.h"
 #include "WebBrowser.h"
+#include "WindowCheck.h"
 #include "WindowKeys.h"
 #include "store/FeedStateDb.h"
 #include "store/GroupNames.h"
@@ -72,9 +73,15 @@ TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
   // shows no page yet: it starts once the window is on screen, before the user can ask for a
   // feed.
   RunAfterFirstFrame(*this, [this] { RunReported([this] { WebBrowser->CreateView(); }); });
-  // The feed state is opened once the window is on screen, never before its first frame.
-  RunAfterFirstFrame(*this, [this] { RunReported([this] { RefreshNews(); }); });
   new TSubscriptionTransfer(*this);
+  if (FNewsState) FWindowCheck = new TWindowCheck(*this, *FNewsState);
+  // The feed state is opened once the window is on screen, never before its first frame.
+  RunAfterFirstFrame(*this, [this] {
+    RunReported([this] {
+      RefreshNews();
+      if (FWindowCheck) FWindowCheck->StartSchedule();
+    });
+  });
 }
 
 TfrmControl::~TfrmControl() {

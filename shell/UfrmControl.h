@@ -26,6 +26,7 @@ namespace vantle {
 class TFeedListMarks;
 class TFeedNewsView;
 class TFeedStateDb;
+class TWindowCheck;
 class TGridControl;
 class TPageControlEx;
 class TSimpleRSS;
@@ -69,6 +70,8 @@ class TfrmControl : public QWidget {
   TFeedListMarks& FeedMarks() const { return *FFeedMarks; }
   // Reads the feed state again for the marks of the feed list and the group list.
   void RefreshNews();
+  // "Check all feeds" and the checks of its own.
+  TWindowCheck& WindowCheck() const { return *FWindowCheck; }
 
   // InitPaths, a new FeedReader, InitContent, ResetView.
   void FormCreate();
@@ -248,6 +251,7 @@ class TfrmControl : public QWidget {
   // The items seen, over a connection of its own to the feed state.
   std::unique_ptr<TFeedStateDb> FNewsState;
   std::unique_ptr<TFeedNewsView> FNews;
+  TWindowCheck* FWindowCheck = nullptr;
   bool FSettingsRead = false;
   bool FCloseWhenLoaded = false;
   bool FDestroyed = false;

@@ -29,12 +29,14 @@
 #include <utility>
 #include <vector>
 
+#include "CheckSchedule.h"
 #include "CommandGuard.h"
 #include "Exception.h"
 #include "GridControl.h"
 #include "PageControlEx.h"
 #include "UfrmControl.h"
 #include "VantleApplication.h"
+#include "store/FeedStateDb.h"
 
 namespace vantle::test {
 
@@ -371,9 +373,15 @@ class TWindowTest : public ::testing::Test {
   std::string DataDir() const { return FRoot.filePath(QStringLiteral("Data")).toStdString() + "/"; }
   QString DataPath(const QString& name) const { return QString::fromStdString(DataDir()) + name; }
 
-  // Creates and shows the window over DataDir.
+  // Creates and shows the window over DataDir. It checks no feed on its own, so that no
+  // test sees a request or a change it did not ask for.
   TfrmControl& Start() {
     Window = std::make_unique<TfrmControl>(DataDir());
+    try {
+      TFeedStateDb(DataDir()).SetSetting(CheckIntervalKey, "0");
+    } catch (const Exception&) {
+      // A data directory that cannot be written: its state cannot be read either.
+    }
     Window->show();
     return *Window;
   }

@@ -16,6 +16,8 @@
 #include "UfrmGroup.h"
 #include "UfrmVantleInfo.h"
 #include "WebBrowser.h"
+#include "WindowCheck.h"
+#include "support/LoopbackServer.h"
 #include "window_fixture.h"
 #include "window_input.h"
 
@@ -218,6 +220,25 @@ TEST_F(WindowKeyboard, AShortenedTitleShowsWhollyAsATooltip) {
 }
 
 // Window
+
+TEST_F(WindowKeyboard, CtrlRChecksEveryFeedOnceAtATime) {
+  test::TLoopbackServer server;
+  test::TReply held = test::TReply::Content(
+      "<rss version=\"2.0\"><channel><title>t</title><link>http://x/</link>"
+      "<description>d</description></channel></rss>",
+      "application/rss+xml");
+  auto gate = std::make_shared<test::TGate>();
+  held.Gate = gate;
+  server.Answer("/held", held);
+  TfrmControl& window = StartWith({{server.Url("/held"), "Held"}});
+  PressKey(Qt::Key_R, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([&] { return server.Holding() == 1; }, 30000));
+  EXPECT_TRUE(window.WindowCheck().Checking());
+  PressKey(Qt::Key_R, Qt::ControlModifier);
+  gate->Open();
+  ASSERT_TRUE(WaitFor([&] { return !window.WindowCheck().Checking(); }, 30000));
+  EXPECT_EQ(server.RequestsFor("/held"), 1) << "the second Ctrl+R started nothing";
+}
 
 TEST_F(WindowKeyboard, TabVisitsEveryControlOnceAndLeavesTheFeedList) {
   const std::vector<TFeedRow> feeds = ThreeFeeds();

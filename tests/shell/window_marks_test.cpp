@@ -1,27 +1,36 @@
 #include <QComboBox>
 #include <QDateTime>
+#include <QFrame>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLocale>
 #include <QToolTip>
 
+#include <atomic>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "CheckIndicator.h"
 #include "FeedListMarks.h"
 #include "FeedListRows.h"
 #include "FeedMarkPainter.h"
 #include "ItemIdentity.h"
 #include "SimpleRSS.h"
+#include "WindowCheck.h"
 #include "store/FeedStateDb.h"
+#include "support/LoopbackServer.h"
 #include "window_fixture.h"
 
 namespace vantle {
 namespace {
 
 using test::TFeedRow;
+using test::TLoopbackServer;
+using test::TReply;
+using test::TServedRequest;
 using test::WaitFor;
 namespace groupfile = test::groupfile;
 
@@ -203,6 +212,82 @@ TEST_F(WindowMarks, MarkNewAndTroubledFeedsUntilTheyAreRead) {
   written.LoadFromBytes(ReadData("News.dat"));
   ASSERT_EQ(written.RowCount(), 5);
   for (int row = 0; row < written.RowCount(); ++row) EXPECT_EQ(written.Cells(1, row), "");
+}
+
+std::string Stories(int count) {
+  std::string items;
+  for (int i = 0; i < count; ++i)
+    items += "<item><title>s</title><guid>story-" + std::to_string(i) + "</guid></item>";
+  return "<rss version=\"2.0\"><channel><title>t</title><link>http://x/</link>"
+         "<description>d</description>" +
+         items + "</channel></rss>";
+}
+
+TEST_F(WindowMarks, CheckAllFeedsMarksTheNewsAndFollowsMovesWhileTheWindowGoesOn) {
+  TLoopbackServer server;
+  std::atomic<int> items{1};
+  server.Route("/grows", [&](const TServedRequest&) {
+    return TReply::Content(Stories(items), "application/rss+xml");
+  });
+  server.Route("/other", [&](const TServedRequest&) {
+    return TReply::Content(Stories(items), "application/rss+xml");
+  });
+  server.Answer("/old", TReply::Redirect(server.Url("/new"), 301));
+  server.Answer("/new", TReply::Content(Stories(1), "application/rss+xml"));
+  WriteData("News.dat", groupfile::Group({{server.Url("/grows"), "Grows"}}));
+  WriteData("Other.dat",
+            groupfile::Group({{server.Url("/other"), "Other"}, {server.Url("/old"), "Old"}}));
+  TfrmControl& window = Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  TWindowCheck& check = window.WindowCheck();
+  EXPECT_FALSE(check.Indicator().isVisible()) << "no check ran unasked";
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    items = 1 + 2 * round;
+    check.CheckAllFeeds1->trigger();
+    EXPECT_TRUE(check.Checking());
+    EXPECT_TRUE(check.Indicator().toolTip().startsWith("Checking "))
+        << check.Indicator().toolTip().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return !check.Checking(); }, 30000));
+    ASSERT_TRUE(
+        WaitFor([&] { return check.Indicator().toolTip().startsWith("Last check ended "); }));
+  }
+  EXPECT_EQ(window.FeedMarks().MarkOf(0), TFeedMark::NewItems);
+  EXPECT_EQ(window.FeedMarks().NotesOf(0), QStringList{"2 new items"});
+  for (int group : {0, 1}) EXPECT_FALSE(window.GroupBox->itemIcon(group).isNull());
+  // The moved feed is subscribed at its new address.
+  std::vector<std::string> links;
+  for (const TFeedRow& row : FeedsOnDisk("Other")) links.push_back(row.Link);
+  EXPECT_EQ(links, (std::vector<std::string>{server.Url("/new"), server.Url("/other")}));
+  // The indicator sits in the tool row, over no other control.
+  const QRect indicator = check.Indicator().geometry();
+  EXPECT_TRUE(check.Indicator().isVisible());
+  for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (control != &check.Indicator() && control->isVisible() && !qobject_cast<QFrame*>(control)) {
+      EXPECT_FALSE(control->geometry().intersects(indicator)) << control->metaObject()->className();
+    }
+  }
+}
+
+TEST_F(WindowMarks, ClosingTheWindowEndsACheckKeepingWhatFinished) {
+  TLoopbackServer server;
+  TReply held = TReply::Content(Stories(1), "application/rss+xml");
+  held.Gate = std::make_shared<test::TGate>();  // never opened
+  server.Answer("/held", held);
+  server.Answer("/quick", TReply::Content(Stories(1), "application/rss+xml"));
+  WriteData("News.dat",
+            groupfile::Group({{server.Url("/held"), "Held"}, {server.Url("/quick"), "Quick"}}));
+  TfrmControl& window = Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.WindowCheck().CheckAllFeeds(true);
+  ASSERT_TRUE(WaitFor(
+      [&] { return server.Holding() == 1 && TFeedStateDb(DataDir()).Find(server.Url("/quick")); },
+      30000));
+  Close();
+  Window.reset();
+  TFeedStateDb state(DataDir());
+  EXPECT_FALSE(state.Find(server.Url("/held")));
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+#include "WindowCheck.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QKeySequence>
+#include <QMenu>
+
+#include <ctime>
+#include <vector>
+
+#include "BackgroundCheck.h"
+#include "CheckIndicator.h"
+#include "CheckSchedule.h"
+#include "DesktopNotifier.h"
+#include "FeedListRows.h"
+#include "GridControl.h"
+#include "SubscriptionTransfer.h"
+#include "UfrmControl.h"
+#include "store/FeedNews.h"
+#include "store/FeedStateDb.h"
+#include "store/Subscriptions.h"
+
+namespace vantle {
+
+TWindowCheck::TWindowCheck(TfrmControl& window, TFeedStateDb& state)
+    : QObject(&window),
+      FWindow(window),
+      FState(state),
+      FCheck(new TBackgroundCheck(window.DataDir(), this)),
+      FIndicator(new TCheckIndicator(*window.pnlInfo)),
+      FSchedule(new TCheckSchedule(DefaultCheckInterval, EventLoopTimer(), this)),
+      FNotifier(new TDesktopNotifier(QDBusConnection::sessionBus(), this)) {
+  CheckAllFeeds1 = new QAction(tr("Check all feeds"), this);
+  CheckAllFeeds1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  if (auto* transfer = window.findChild<TSubscriptionTransfer*>()) {
+    transfer->TransferMenu->addSeparator();
+    transfer->TransferMenu->addAction(CheckAllFeeds1);
+  }
+  // On the window too, so that Ctrl+R works while the menu is closed.
+  window.addAction(CheckAllFeeds1);
+  connect(CheckAllFeeds1, &QAction::triggered, this,
+          [this] { FWindow.RunWindowCommand([this] { CheckAllFeeds(true); }); });
+  connect(FSchedule, &TCheckSchedule::CheckNow, this,
+          [this] { FWindow.RunWindowCommand([this] { CheckAllFeeds(false); }); });
+  connect(FCheck, &TBackgroundCheck::Progressed, FIndicator, &TCheckIndicator::ShowProgress);
+  connect(FCheck, &TBackgroundCheck::Finished, this,
+          [this] { FWindow.RunWindowCommand([this] { Finished(); }); });
+  window.installEventFilter(this);
+}
+
+TWindowCheck::~TWindowCheck() = default;
+
+bool TWindowCheck::Checking() const {
+  return FCheck->Running();
+}
+
+void TWindowCheck::CheckAllFeeds(bool byUser) {
+  if (FCheck->Running()) return;
+  // A snapshot: the groups may change while the check runs.
+  FTitles.clear();
+  std::vector<std::string> links;
+  for (const TGroup& group :
+       GroupsForNews(FWindow.Subscriptions(), FWindow.CurrentGroup(), FeedsOf(*FWindow.FeedGrid))) {
+    for (const TFeed& feed : group.Feeds) {
+      if (!feed.Link.empty() && FTitles.emplace(feed.Link, feed.Title).second)
+        links.push_back(feed.Link);
+    }
+  }
+  FByUser = byUser;
+  FCheck->Start(std::move(links));
+  FIndicator->ShowProgress(0, static_cast<int>(FTitles.size()));
+}
+
+void TWindowCheck::StartSchedule() {
+  FSchedule->SetInterval(CheckIntervalFrom(FState.Setting(CheckIntervalKey)));
+  FSchedule->Start();
+}
+
+void TWindowCheck::Finished() {
+  FIndicator->ShowEnded(std::time(nullptr));
+  ApplyMoves();
+  FWindow.RefreshNews();
+  if (!FByUser) TellOfNews();
+}
+
+// Each feed that moved for good takes its new link in whichever group holds it now; links no
+// longer subscribed are left alone.
+void TWindowCheck::ApplyMoves() {
+  bool currentChanged = false;
+  TSubscriptions& subscriptions = FWindow.Subscriptions();
+  for (const TCheckedFeed& feed : FCheck->Results()) {
+    if (feed.Result != TFetchResult::Moved || feed.MovedTo.empty() || feed.MovedTo == feed.Link)
+      continue;
+    for (const std::string& group : subscriptions.Groups()) {
+      const bool current = group == FWindow.CurrentGroup();
+      if (current && FWindow.ListIsUnloaded()) continue;
+      const TStoreOutcome outcome =
+          subscriptions.ChangeFeedLink(group, feed.Link, feed.MovedTo, &FState);
+      currentChanged = currentChanged || (current && outcome == TStoreOutcome::Done);
+    }
+  }
+  if (!currentChanged) return;
+  const int row = FWindow.SelectedRow();
+  FWindow.LoadGroup();
+  FWindow.SetRowHeights();
+  if (row >= 0 && row < FWindow.FeedGrid->RowCount()) FWindow.FeedGridSelectRow(row);
+}
+
+void TWindowCheck::TellOfNews() {
+  std::vector<TFeedNews> news;
+  for (const TCheckedFeed& feed : FCheck->Results()) {
+    if (feed.Found > 0) news.push_back({FTitles[feed.Link], feed.Found});
+  }
+  FNotifier->TellOfCheck(news, FWindow.isActiveWindow());
+}
+
+bool TWindowCheck::eventFilter(QObject* watched, QEvent* event) {
+  // The check ends with the window, as a load does; what finished is kept.
+  if (watched == &FWindow && event->type() == QEvent::Close) FCheck->Stop();
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace vantle
