@@ -158,8 +158,8 @@ TEST_F(WindowTransfer, ImportsWithNoGroupFromTheMenuOfTheNewGroupButton) {
     if (!action->isSeparator()) captions << action->text();
     EXPECT_TRUE(action->isEnabled());
   }
-  EXPECT_EQ(captions,
-            (QStringList{"New Group...", "Import subscriptions...", "Export subscriptions..."}));
+  EXPECT_EQ(captions, (QStringList{"New Group...", "Import subscriptions...",
+                                   "Export subscriptions...", "Check all feeds"}));
   EXPECT_TRUE(Window->btnAddGroup->isEnabled());
 
   const QString message = ImportFromWindow(
