@@ -52,7 +52,8 @@ QString StandingNote(const TFeedRecord& record, const QTimeZone& zone) {
       return QStringLiteral("Not reachable since %1: %2")
           .arg(When(record.StandingSince, zone), Q(record.Reason));
     case TFeedStanding::Gone:
-      return QStringLiteral("Gone: %1").arg(record.Reason.empty() ? GoneReason : Q(record.Reason));
+      // One text whatever the fetch kept as the reason: a gone feed always went by a 410.
+      return QStringLiteral("Gone: %1").arg(GoneReason);
     case TFeedStanding::Moved:
       return record.MovedTo == record.Link ? QString()
                                            : QStringLiteral("Moved to %1").arg(Q(record.MovedTo));

@@ -17,22 +17,20 @@ using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 
-// A timer on a clock the test moves.
+// A timer on a clock the test moves; it fires when the clock passes the time armed.
 class TTestTimer : public ICheckTimer {
  public:
-  explicit TTestTimer(milliseconds& now) : FNow(now) {}
-  void Arm(milliseconds after) override { FDue = FNow + after; }
+  void Arm(milliseconds after) override { FDue = Now + after; }
   void Disarm() override { FDue.reset(); }
-  // Fires when the clock passes the time armed.
-  void Check() {
-    if (FDue && *FDue <= FNow) {
-      FDue.reset();
-      OnFire();
+  void MoveOn(minutes by) {
+    for (minutes passed = 0min; passed <= by; passed += 1min, Now += 1min) {
+      if (FDue && *FDue <= Now) FDue.reset(), OnFire();
     }
+    Now -= 1min;
   }
+  milliseconds Now{0};
 
  private:
-  milliseconds& FNow;
   std::optional<milliseconds> FDue;
 };
 
@@ -43,74 +41,47 @@ struct TMove {
   int checks;
 };
 
-struct TScheduleCase {
-  std::string name;
-  minutes interval;
-  std::vector<TMove> moves;
-};
-
 TEST(CheckSchedule, ChecksOnceAfterStartThenEveryInterval) {
-  const std::vector<TScheduleCase> cases = {
-      {"the first check comes at once, the next after each interval",
-       30min,
-       {{TMove::Start, 0min, 1},
-        {TMove::Wait, 29min, 1},
-        {TMove::Wait, 1min, 2},
-        {TMove::Wait, 30min, 3}}},
-      {"nothing before the start", 30min, {{TMove::Wait, 600min, 0}, {TMove::Start, 0min, 1}}},
-      {"an interval of 0 never checks", 0min, {{TMove::Start, 0min, 0}, {TMove::Wait, 600min, 0}}},
-      {"turned off after the first check, it checks no more",
-       30min,
-       {{TMove::Start, 0min, 1}, {TMove::Interval, 0min, 1}, {TMove::Wait, 600min, 1}}},
-      {"a new interval counts from when it is set",
-       30min,
-       {{TMove::Start, 0min, 1},
-        {TMove::Wait, 20min, 1},
-        {TMove::Interval, 5min, 1},
-        {TMove::Wait, 4min, 1},
-        {TMove::Wait, 1min, 2},
-        {TMove::Wait, 5min, 3}}},
-      {"turned on after a start while off, it checks after the interval",
-       0min,
-       {{TMove::Start, 0min, 0}, {TMove::Interval, 15min, 0}, {TMove::Wait, 15min, 1}}},
+  using M = TMove;
+  // clang-format off
+  const std::vector<std::tuple<std::string, minutes, std::vector<TMove>>> cases = {
+      {"first check at once, the next after each interval", 30min,
+       {{M::Start, 0min, 1}, {M::Wait, 29min, 1}, {M::Wait, 1min, 2}, {M::Wait, 30min, 3}}},
+      {"nothing before the start", 30min, {{M::Wait, 600min, 0}, {M::Start, 0min, 1}}},
+      {"an interval of 0 never checks", 0min, {{M::Start, 0min, 0}, {M::Wait, 600min, 0}}},
+      {"turned off, no more checks", 30min,
+       {{M::Start, 0min, 1}, {M::Interval, 0min, 1}, {M::Wait, 600min, 1}}},
+      {"a new interval counts from when it is set", 30min,
+       {{M::Start, 0min, 1}, {M::Wait, 20min, 1}, {M::Interval, 5min, 1}, {M::Wait, 4min, 1},
+        {M::Wait, 1min, 2}, {M::Wait, 5min, 3}}},
+      {"turned on after a start while off", 0min,
+       {{M::Start, 0min, 0}, {M::Interval, 15min, 0}, {M::Wait, 15min, 1}}},
   };
-  for (const TScheduleCase& test : cases) {
-    SCOPED_TRACE(test.name);
-    milliseconds now{0};
-    auto timer = std::make_unique<TTestTimer>(now);
-    TTestTimer& clock = *timer;
-    TCheckSchedule schedule(test.interval, std::move(timer));
+  // clang-format on
+  for (const auto& [name, interval, moves] : cases) {
+    SCOPED_TRACE(name);
+    auto owned = std::make_unique<TTestTimer>();
+    TTestTimer& timer = *owned;
+    TCheckSchedule schedule(interval, std::move(owned));
     int checks = 0;
     QObject::connect(&schedule, &TCheckSchedule::CheckNow, [&checks] { ++checks; });
-    for (size_t i = 0; i < test.moves.size(); ++i) {
-      SCOPED_TRACE("move " + std::to_string(i));
-      const TMove& move = test.moves[i];
-      if (move.what == TMove::Start) schedule.Start();
-      if (move.what == TMove::Interval) schedule.SetInterval(move.amount);
-      // The clock moves a minute at a time, so that every firing on the way is seen.
-      const minutes steps = move.what == TMove::Wait ? move.amount : 0min;
-      clock.Check();
-      for (minutes passed = 0min; passed < steps; ++passed) {
-        now += 1min;
-        clock.Check();
-      }
-      EXPECT_EQ(checks, move.checks);
+    for (const TMove& move : moves) {
+      if (move.what == M::Start) schedule.Start();
+      if (move.what == M::Interval) schedule.SetInterval(move.amount);
+      timer.MoveOn(move.what == M::Wait ? move.amount : 0min);
+      EXPECT_EQ(checks, move.checks) << "at minute " << timer.Now.count() / 60000;
     }
   }
 }
 
-TEST(CheckSchedule, ReadsItsIntervalFromTheSetting) {
+TEST(CheckSchedule, ReadsItsIntervalFromTheSettingAndFiresFromTheEventLoop) {
   const std::vector<std::pair<std::optional<std::string>, minutes>> cases = {
       {std::nullopt, 30min}, {"0", 0min},   {"15", 15min},  {"", 30min},
       {"ten", 30min},        {"-5", 30min}, {"15 ", 30min}, {"99999999999", 30min},
   };
-  for (const auto& [setting, interval] : cases) {
-    SCOPED_TRACE(setting.value_or("(none)"));
-    EXPECT_EQ(CheckIntervalFrom(setting), interval);
-  }
-}
+  for (const auto& [setting, interval] : cases)
+    EXPECT_EQ(CheckIntervalFrom(setting), interval) << setting.value_or("(none)");
 
-TEST(CheckSchedule, FiresTheFirstCheckFromTheEventLoop) {
   TCheckSchedule schedule(30min);
   QSignalSpy checks(&schedule, &TCheckSchedule::CheckNow);
   schedule.Start();

@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QMenu>
-#include <QPainter>
 #include <QTest>
 
 #include <memory>
@@ -236,23 +235,6 @@ TEST_F(GridControlTest, PaintsTheTextTheOwnerDecides) {
   EXPECT_THAT(asked, ::testing::Contains(std::make_pair(1, QString("B"))));
   EXPECT_THAT(asked, ::testing::Contains(std::make_pair(0, QString("A"))));
   EXPECT_EQ(grid_->Cells(2, 0), "A");
-}
-
-TEST_F(GridControlTest, LetsTheOwnerDrawOverACellWithinItsBounds) {
-  FillFeeds();
-  const QColor chosen(223, 224, 214);
-  const QColor ink(200, 0, 0);
-  grid_->OnGetCellColor = [&](int, int, QBrush& brush, QFont&) { brush = QBrush(chosen); };
-  grid_->OnDrawCell = [&](int row, int col, QPainter& painter, const QRect& rect) {
-    // Wider than the cell: what falls outside it must not show.
-    if (row == 1 && col == 1) painter.fillRect(rect.adjusted(2, 2, 40, -2), ink);
-  };
-  Show();
-  const QImage picture = Picture();
-  EXPECT_EQ(picture.pixelColor(5, 35 + 17), ink);
-  EXPECT_EQ(picture.pixelColor(5, 17), chosen);
-  EXPECT_EQ(picture.pixelColor(5, 35 + 1), chosen);
-  EXPECT_EQ(picture.pixelColor(12, 35 + 17), chosen);
 }
 
 TEST_F(GridControlTest, AlignsTextsAsTheOwnerDecides) {
