@@ -1,6 +1,7 @@
 #include "WindowCheck.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -84,8 +85,10 @@ void TWindowCheck::Finished() {
 }
 
 // Each feed that moved for good takes its new link in whichever group holds it now; links no
-// longer subscribed are left alone.
+// longer subscribed are left alone. The list shown stays as it is while a dialog works on it:
+// its moves wait for the next check or load.
 void TWindowCheck::ApplyMoves() {
+  const bool listBusy = FWindow.ListIsUnloaded() || QApplication::activeModalWidget() != nullptr;
   bool currentChanged = false;
   TSubscriptions& subscriptions = FWindow.Subscriptions();
   for (const TCheckedFeed& feed : FCheck->Results()) {
@@ -93,7 +96,7 @@ void TWindowCheck::ApplyMoves() {
       continue;
     for (const std::string& group : subscriptions.Groups()) {
       const bool current = group == FWindow.CurrentGroup();
-      if (current && FWindow.ListIsUnloaded()) continue;
+      if (current && listBusy) continue;
       const TStoreOutcome outcome =
           subscriptions.ChangeFeedLink(group, feed.Link, feed.MovedTo, &FState);
       currentChanged = currentChanged || (current && outcome == TStoreOutcome::Done);
