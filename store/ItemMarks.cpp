@@ -17,7 +17,9 @@ void TItemMarks::Record(const std::string& link, const std::vector<std::string>&
         .BindInt(2, now)
         .Step();
   }
-  TSqliteStatement(FDb, "UPDATE item_marks SET present = 0 WHERE link = ?1").BindText(1, link).Step();
+  TSqliteStatement(FDb, "UPDATE item_marks SET present = 0 WHERE link = ?1")
+      .BindText(1, link)
+      .Step();
   TSqliteStatement sighting(FDb,
                             "INSERT INTO item_marks (link, identity, last_seen, present, seen) "
                             "VALUES (?1, ?2, ?3, 1, ?4) ON CONFLICT (link, identity) "
@@ -27,7 +29,8 @@ void TItemMarks::Record(const std::string& link, const std::vector<std::string>&
     sighting.BindText(2, identity).Step();
     sighting.Reset();
   }
-  TSqliteStatement(FDb, "DELETE FROM item_marks WHERE link = ?1 AND present = 0 AND last_seen <= ?2")
+  TSqliteStatement(FDb,
+                   "DELETE FROM item_marks WHERE link = ?1 AND present = 0 AND last_seen <= ?2")
       .BindText(1, link)
       .BindInt(2, now - ForgetAfter)
       .Step();
@@ -41,8 +44,8 @@ void TItemMarks::MarkRead(const std::string& link) {
 }
 
 int TItemMarks::UnreadCount(const std::string& link) {
-  TSqliteStatement count(FDb,
-                         "SELECT count(*) FROM item_marks WHERE link = ?1 AND present = 1 AND seen = 0");
+  TSqliteStatement count(
+      FDb, "SELECT count(*) FROM item_marks WHERE link = ?1 AND present = 1 AND seen = 0");
   count.BindText(1, link).Step();
   return static_cast<int>(count.Int(0));
 }
