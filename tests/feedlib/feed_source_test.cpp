@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,12 +8,12 @@
 #include "SimpleRSS.h"
 #include "store/FeedStateDb.h"
 #include "support/LoopbackServer.h"
+#include "support/TestFiles.h"
 
 namespace vantle {
 namespace {
 
 using test::TReply;
-using test::TServedRequest;
 using enum TRequestKind;
 using THeaders = std::vector<std::pair<std::string, std::string>>;
 
@@ -31,12 +29,11 @@ TReply FeedReply(const std::string& title, THeaders headers = {}) {
 // Loads of links a publisher that keeps the rules serves, whose answers the tests change.
 class LoadByTheRules : public testing::Test {
  protected:
-  void TearDown() override { std::filesystem::remove_all(FDataDir); }
   void Publish(const std::string& path, TReply reply) { FServer.Publish(path, std::move(reply)); }
   // How the load of `path` ended: its result's name, or the message it raised.
   std::string Load(const std::string& path, TRequestKind kind, IFeedState* state = nullptr) {
     try {
-      const TFeedSource source(state ? state : &FState, [this] { return FNow; });
+      const TFeedSource source(state ? state : &FState, [] { return kNow; });
       return FetchResultName(source.Load(FReader, FServer.Url(path), kind).Result);
     } catch (const std::exception& error) {
       return error.what();
@@ -47,12 +44,8 @@ class LoadByTheRules : public testing::Test {
     return FServer.Requests().back().Header(name);
   }
 
-  TUnixTime FNow = kNow;
-  const std::string FDataDir =
-      (std::filesystem::temp_directory_path() / ("vantle_source_" + std::to_string(::getpid())))
-          .string() +
-      "/";
-  const bool FMadeDataDir = std::filesystem::create_directories(FDataDir);
+  const test::TScratchDir FScratch{"vantle_source"};
+  const std::string FDataDir = FScratch.Path().string() + "/";
   TFeedStateDb FState{FDataDir};
   TSimpleRSS FReader;
   test::TLoopbackServer FServer;
@@ -118,6 +111,16 @@ TEST_F(LoadByTheRules, KeepsCopyAndValidatorsWhenA200IsNoFeedButNeverShowsTheCop
   EXPECT_EQ(Load("/feed", Click), "unkown format: html");
   EXPECT_EQ(LastHeader("If-None-Match"), "\"1\"");
   EXPECT_EQ(FState.Find(FServer.Url("/feed"))->Reason, "unkown format: html");
+}
+
+TEST_F(LoadByTheRules, AsksAGoneFeedOnceUntilItIsRefreshed) {
+  Publish("/gone", {.Status = 410});
+  const std::string said = FServer.Url("/gone") + ": HTTP status 410";
+  EXPECT_EQ(Load("/gone", Click), said);
+  EXPECT_EQ(Load("/gone", Click), said + "; gone, not asked again until refreshed");
+  EXPECT_EQ(FServer.RequestsFor("/gone"), 1);
+  EXPECT_EQ(Load("/gone", Refresh), said);
+  EXPECT_EQ(FServer.RequestsFor("/gone"), 2);
 }
 
 TEST_F(LoadByTheRules, ReadsFeedsAndFailsForTheirOwnReasonsWhenTheStateCannotBeWritten) {
