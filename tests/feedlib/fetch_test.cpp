@@ -140,13 +140,12 @@ TReply Paced(std::chrono::milliseconds pause, int pieces) {
 CURLoption gRefusedOption = CURLOPT_LASTENTRY;
 
 CURLcode RefusingSetopt(CURL* handle, CURLoption option, ...) {
+  if (option == gRefusedOption) return CURLE_UNKNOWN_OPTION;
   const TCurlLibrary& real = *CurlLibrary().Library;
   va_list args;
   va_start(args, option);
-  CURLcode code = CURLE_UNKNOWN_OPTION;
-  if (option == gRefusedOption) {
-    code = CURLE_UNKNOWN_OPTION;
-  } else if (option < CURLOPTTYPE_OBJECTPOINT) {
+  CURLcode code;
+  if (option < CURLOPTTYPE_OBJECTPOINT) {
     code = real.EasySetopt(handle, option, va_arg(args, long));
   } else if (option >= CURLOPTTYPE_OFF_T && option < CURLOPTTYPE_BLOB) {
     code = real.EasySetopt(handle, option, va_arg(args, curl_off_t));

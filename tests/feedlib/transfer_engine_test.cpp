@@ -66,49 +66,39 @@ CURLMcode RefuseOption(CURLM*, CURLMoption, ...) {
   return CURLM_OUT_OF_MEMORY;
 }
 
-// The multi interface's own entry points, each made to fail in turn.
-struct TMultiFault {
-  const char* Name;
-  void (*Break)(TCurlLibrary& curl);
-};
-
-class MultiFailures : public ::testing::TestWithParam<TMultiFault> {};
-
-TEST_P(MultiFailures, AreReportedInTheMultiInterfacesOwnWords) {
+TEST(TransferEngine, ReportsEachFailingMultiEntryPointInTheMultiInterfacesOwnWords) {
   TLoopbackServer server;
   server.Serve("/feed", "application/rss+xml", "<rss/>");
-  TCurlLibrary broken = Curl();
-  GetParam().Break(broken);
-  TTransferEngine engine(broken);
-  TCounted counted;
-  engine.Add(JobFor(broken, server.Url(""), server.Url("/feed"), counted));
-  const std::atomic<bool> stop{false};
-  try {
-    engine.Run(stop);
-    ADD_FAILURE() << "the run did not fail";
-  } catch (const ETransferError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              std::string("the transfers failed: ") + Curl().MultiStrerror(CURLM_OUT_OF_MEMORY));
+  const std::pair<const char*, void (*)(TCurlLibrary&)> faults[] = {
+      {"perform",
+       [](TCurlLibrary& curl) {
+         curl.MultiPerform = [](CURLM*, int*) { return CURLM_OUT_OF_MEMORY; };
+       }},
+      {"poll",
+       [](TCurlLibrary& curl) {
+         curl.MultiPoll = [](CURLM*, curl_waitfd*, unsigned, int, int*) {
+           return CURLM_OUT_OF_MEMORY;
+         };
+       }},
+      {"setopt", [](TCurlLibrary& curl) { curl.MultiSetopt = RefuseOption; }},
+  };
+  for (const auto& [name, breakIt] : faults) {
+    TCurlLibrary broken = Curl();
+    breakIt(broken);
+    TTransferEngine engine(broken);
+    TCounted counted;
+    engine.Add(JobFor(broken, server.Url(""), server.Url("/feed"), counted));
+    const std::atomic<bool> stop{false};
+    try {
+      engine.Run(stop);
+      ADD_FAILURE() << name << ": the run did not fail";
+    } catch (const ETransferError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                std::string("the transfers failed: ") + Curl().MultiStrerror(CURLM_OUT_OF_MEMORY))
+          << name;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MultiFailures,
-    ::testing::Values(TMultiFault{"Perform",
-                                  [](TCurlLibrary& curl) {
-                                    curl.MultiPerform = [](CURLM*, int*) {
-                                      return CURLM_OUT_OF_MEMORY;
-                                    };
-                                  }},
-                      TMultiFault{"Poll",
-                                  [](TCurlLibrary& curl) {
-                                    curl.MultiPoll = [](CURLM*, curl_waitfd*, unsigned, int, int*) {
-                                      return CURLM_OUT_OF_MEMORY;
-                                    };
-                                  }},
-                      TMultiFault{"Setopt",
-                                  [](TCurlLibrary& curl) { curl.MultiSetopt = RefuseOption; }}),
-    [](const auto& fault) { return std::string(fault.param.Name); });
 
 }  // namespace
 }  // namespace vantle
