@@ -81,7 +81,6 @@ TEST_F(LoadByTheRules, SendsTheValidatorsOfTheLast200BackExactly) {
     Load(path, Refresh);
     EXPECT_EQ(LastHeader("If-None-Match"), c.NextETag) << path << ": the new validators count";
   }
-  EXPECT_EQ(LastHeader("User-Agent"), "Vantle/" VANTLE_VERSION " (+https://vantle.example.org)");
   EXPECT_EQ(LastHeader("Accept"),
             "application/rss+xml, application/atom+xml, application/rdf+xml;q=0.9, "
             "application/xml;q=0.8, text/xml;q=0.8, */*;q=0.5");
