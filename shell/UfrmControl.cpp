@@ -74,7 +74,7 @@ TfrmControl::TfrmControl(std::string dataDir, QWidget* parent)
   // feed.
   RunAfterFirstFrame(*this, [this] { RunReported([this] { WebBrowser->CreateView(); }); });
   new TSubscriptionTransfer(*this);
-  if (FNewsState) FWindowCheck = new TWindowCheck(*this, *FNewsState);
+  if (FFeedState) FWindowCheck = new TWindowCheck(*this, *FFeedState);
   // The feed state is opened once the window is on screen, never before its first frame.
   RunAfterFirstFrame(*this, [this] {
     RunReported([this] {
@@ -211,9 +211,12 @@ void TfrmControl::InitPaths() {
   FStore = std::make_unique<TSubscriptions>(FDataDir);
   FStore->MakeDataDir();
   FFeedState = std::make_unique<TFeedStateDb>(FDataDir);
-  FNewsState = std::make_unique<TFeedStateDb>(FDataDir);
-  FNews = std::make_unique<TFeedNewsView>(*FNewsState, *FFeedMarks, *GroupBox,
+  FNews = std::make_unique<TFeedNewsView>(*FFeedState, *FFeedMarks, *GroupBox,
                                           [](const std::string& link) { return OriginOf(link); });
+}
+
+IFeedState* TfrmControl::FeedState() const {
+  return FFeedState.get();
 }
 
 void TfrmControl::RefreshNews() {

@@ -60,7 +60,7 @@ class TfrmControl : public QWidget {
   // The reader through which every feed is read; null once FormDestroy has freed it.
   TSimpleRSS* FeedReader() const { return FFeedReader.get(); }
   // What is kept of each feed between loads, in the data directory; null without one.
-  IFeedState* FeedState() const { return FFeedState.get(); }
+  IFeedState* FeedState() const;
   // The subscriptions of the data directory.
   TSubscriptions& Subscriptions() const { return *FStore; }
   // True while the list holds no faithful copy of any group (its file failed to load);
@@ -246,10 +246,9 @@ class TfrmControl : public QWidget {
   const std::string FCreatorDataDir;
   bool FListUnloaded = false;
   std::unique_ptr<TSubscriptions> FStore;
-  std::unique_ptr<IFeedState> FFeedState;
+  // One connection to the feed state for the loads, the items seen and the checks' moves.
+  std::unique_ptr<TFeedStateDb> FFeedState;
   std::unique_ptr<TFeedListMarks> FFeedMarks;
-  // The items seen, over a connection of its own to the feed state.
-  std::unique_ptr<TFeedStateDb> FNewsState;
   std::unique_ptr<TFeedNewsView> FNews;
   TWindowCheck* FWindowCheck = nullptr;
   bool FSettingsRead = false;
