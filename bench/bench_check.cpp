@@ -8,7 +8,6 @@
 //   bench_check --quick    the runs with 32 transfers at once only
 
 #include <fcntl.h>
-#include <httplib.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -19,19 +18,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
-#include <mutex>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "BenchFeeds.h"
-#include "store/GroupStore.h"
+#include "FeedHosts.h"
 
 extern char** environ;
 
@@ -39,89 +33,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int Hosts = 50;
-constexpr int Feeds = 1000;
-constexpr int Groups = 10;
-constexpr int Items = 20;
-constexpr auto AnswerDelay = std::chrono::milliseconds(100);
+using vantle::bench::CheckAnswerDelay;
+using vantle::bench::CheckFeeds;
+using vantle::bench::CheckHosts;
+using vantle::bench::CheckItems;
+using vantle::bench::TFeedHosts;
 
-// The goals: the first check within this multiple of Feeds x delay / jobs; the second under
+// The goals: the first check within this multiple of feeds x delay / jobs; the second under
 // these shares of the first's time and bytes.
 constexpr double FirstGoal = 1.3;
 constexpr double SecondTimeGoal = 0.5;
 constexpr double SecondBytesGoal = 0.05;
-
-// Fifty servers, one per loopback address, answering every path with the same feed.
-class TFeedHosts {
- public:
-  explicit TFeedHosts(std::string feed) : FFeed(std::move(feed)) {
-    for (int host = 0; host < Hosts; ++host) {
-      auto server = std::make_unique<httplib::Server>();
-      // Connections stay open for the check's life, as a web server's usually do.
-      server->set_keep_alive_max_count(100000);
-      server->set_keep_alive_timeout(60);
-      server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-        NoteConnection(request);
-        std::this_thread::sleep_for(AnswerDelay);
-        const std::string etag = "\"v1" + request.path + "\"";
-        response.set_header("ETag", etag);
-        if (request.get_header_value("If-None-Match") == etag) {
-          response.status = 304;
-          return;
-        }
-        response.set_content(FFeed, "application/rss+xml");
-      });
-      if (!server->bind_to_port(Address(host).c_str(), 8080))
-        throw std::runtime_error("cannot listen on " + Address(host));
-      FServers.push_back(std::move(server));
-    }
-    for (auto& server : FServers) {
-      httplib::Server* raw = server.get();
-      FThreads.emplace_back([raw] { raw->listen_after_bind(); });
-    }
-    for (auto& server : FServers)
-      while (!server->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ~TFeedHosts() {
-    for (auto& server : FServers) server->stop();
-    for (auto& thread : FThreads) thread.join();
-  }
-
-  static std::string Address(int host) { return "127.0.0." + std::to_string(host + 2); }
-
-  // The connections the requests came on since the last call.
-  std::size_t TakeConnections() {
-    const std::lock_guard<std::mutex> guard(FLock);
-    return std::exchange(FConnections, {}).size();
-  }
-
- private:
-  void NoteConnection(const httplib::Request& request) {
-    const std::lock_guard<std::mutex> guard(FLock);
-    FConnections.insert(request.remote_addr + ":" + std::to_string(request.remote_port));
-  }
-
-  std::mutex FLock;
-  std::set<std::string> FConnections;
-  std::string FFeed;
-  std::vector<std::unique_ptr<httplib::Server>> FServers;
-  std::vector<std::thread> FThreads;
-};
-
-// A data directory of `Feeds` subscriptions spread over the hosts, in `Groups` groups.
-void WriteSubscriptions(const fs::path& dataDir) {
-  fs::create_directories(dataDir);
-  std::vector<std::vector<vantle::TFeed>> groups(Groups);
-  for (int feed = 0; feed < Feeds; ++feed) {
-    const std::string link = "http://" + TFeedHosts::Address(feed % Hosts) + ":8080/feed/" +
-                             std::to_string(feed) + ".xml";
-    groups[feed % Groups].push_back({link, "Feed " + std::to_string(feed)});
-  }
-  for (int group = 0; group < Groups; ++group) {
-    std::ofstream file(dataDir / ("Group " + std::to_string(group) + ".dat"), std::ios::binary);
-    file << vantle::EncodeGroup(groups[group]);
-  }
-}
 
 struct TCheckRun {
   std::size_t Connections = 0;
@@ -193,7 +115,7 @@ void PrintRun(const char* what, const TCheckRun& run) {
 // A fresh data directory, checked once with `jobs` transfers at once.
 TCheckRun FirstCheck(TFeedHosts& hosts, const fs::path& dataDir, int jobs) {
   fs::remove_all(dataDir);
-  WriteSubscriptions(dataDir);
+  vantle::bench::WriteCheckSubscriptions(dataDir);
   return Check(hosts, dataDir, jobs);
 }
 
@@ -209,24 +131,25 @@ int main(int argc, char** argv) {
     char pattern[] = "/tmp/vantle-bench-check-XXXXXX";
     if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a temporary folder");
     const fs::path dir = pattern;
-    vantle::bench::WriteFeed(dir / "feed.xml", vantle::bench::TFormat::RSS, Items);
+    vantle::bench::WriteFeed(dir / "feed.xml", vantle::bench::TFormat::RSS, CheckItems);
     std::ifstream feedFile(dir / "feed.xml", std::ios::binary);
     const std::string feed((std::istreambuf_iterator<char>(feedFile)), {});
     TFeedHosts hosts(feed);
-    std::printf("%d feeds of %d items (%zu bytes) on %d hosts, %lld ms per answer\n", Feeds, Items,
-                feed.size(), Hosts, static_cast<long long>(AnswerDelay.count()));
+    std::printf("%d feeds of %d items (%zu bytes) on %d hosts, %lld ms per answer\n", CheckFeeds,
+                CheckItems, feed.size(), CheckHosts,
+                static_cast<long long>(CheckAnswerDelay.count()));
 
     const fs::path dataDir = dir / "data";
     const TCheckRun first = FirstCheck(hosts, dataDir, 32);
     PrintRun("first check, 32 at once", first);
     const TCheckRun second = Check(hosts, dataDir, 32);
     PrintRun("second check, 32 at once", second);
-    const double bound32 = Feeds * 0.1 / 32;
+    const double bound32 = CheckFeeds * 0.1 / 32;
     Judge("first within 1.3x of 1000 x 0.1 s / 32", first.Seconds <= FirstGoal * bound32);
     Judge("second under half the first's time", second.Seconds < SecondTimeGoal * first.Seconds);
     // Every answer is held back, a 304 too, so the same floor bounds both checks.
-    std::printf("  both checks' floor: %d x %.1f s / 32 = %.2f s\n", Feeds,
-                AnswerDelay.count() / 1000.0, bound32);
+    std::printf("  both checks' floor: %d x %.1f s / 32 = %.2f s\n", CheckFeeds,
+                CheckAnswerDelay.count() / 1000.0, bound32);
     Judge("second under 5% of the first's bytes",
           static_cast<double>(second.Bytes) < SecondBytesGoal * static_cast<double>(first.Bytes));
     if (!quick) {
@@ -234,7 +157,7 @@ int main(int argc, char** argv) {
         const TCheckRun run = FirstCheck(hosts, dataDir, jobs);
         const std::string what = "first check, " + std::to_string(jobs) + " at once";
         PrintRun(what.c_str(), run);
-        const double bound = Feeds * 0.1 / jobs;
+        const double bound = CheckFeeds * 0.1 / jobs;
         std::printf("%-30s %7.2f s (x%.2f)\n", "  limit the count sets", bound,
                     run.Seconds / bound);
       }

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 #include "store/GroupStore.h"
 
@@ -16,6 +17,7 @@ TFeedHosts::TFeedHosts(std::string feed) : FFeed(std::move(feed)) {
     server->set_keep_alive_max_count(100000);
     server->set_keep_alive_timeout(60);
     server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+      NoteConnection(request.remote_addr + ":" + std::to_string(request.remote_port));
       std::this_thread::sleep_for(CheckAnswerDelay);
       const std::string etag = "\"v1" + request.path + "\"";
       response.set_header("ETag", etag);
@@ -40,6 +42,16 @@ TFeedHosts::TFeedHosts(std::string feed) : FFeed(std::move(feed)) {
 TFeedHosts::~TFeedHosts() {
   for (auto& server : FServers) server->stop();
   for (auto& thread : FThreads) thread.join();
+}
+
+std::size_t TFeedHosts::TakeConnections() {
+  const std::lock_guard<std::mutex> guard(FLock);
+  return std::exchange(FConnections, {}).size();
+}
+
+void TFeedHosts::NoteConnection(const std::string& peer) {
+  const std::lock_guard<std::mutex> guard(FLock);
+  FConnections.insert(peer);
 }
 
 void WriteCheckSubscriptions(const std::filesystem::path& dataDir) {

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,7 +34,14 @@ class TFeedHosts {
 
   static std::string Address(int host) { return "127.0.0." + std::to_string(host + 2); }
 
+  // The connections the requests came on since the last call.
+  std::size_t TakeConnections();
+
  private:
+  void NoteConnection(const std::string& peer);
+
+  std::mutex FLock;
+  std::set<std::string> FConnections;
   std::string FFeed;
   std::vector<std::unique_ptr<httplib::Server>> FServers;
   std::vector<std::thread> FThreads;
