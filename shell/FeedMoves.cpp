@@ -12,17 +12,21 @@ std::string FollowFeedMove(TfrmControl& window, const std::string& link,
   const TStoreOutcome outcome = window.Subscriptions().ChangeFeedLink(window.CurrentGroup(), link,
                                                                       movedTo, window.FeedState());
   if (outcome != TStoreOutcome::Done) return link;
+  ShowGroupAgainAt(window, movedTo);
+  return movedTo;
+}
+
+void ShowGroupAgainAt(TfrmControl& window, const std::string& link) {
   window.LoadGroup();
   window.SetRowHeights();
   TGridControl& grid = *window.FeedGrid;
   for (int row = 0; row < grid.RowCount(); ++row) {
-    if (grid.Cells(0, row) == movedTo) {
+    if (grid.Cells(0, row) == link) {
       grid.FocusCell(2, row);
       window.FeedGridSelectRow(row);
       break;
     }
   }
-  return movedTo;
 }
 
 }  // namespace vantle

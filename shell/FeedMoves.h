@@ -15,4 +15,8 @@ class TfrmControl;
 std::string FollowFeedMove(TfrmControl& window, const std::string& link,
                            const std::string& movedTo);
 
+// Shows the window's current group again from its file, which changed under the list, with
+// the cursor and the selection on the first row of `link` when the list holds it.
+void ShowGroupAgainAt(TfrmControl& window, const std::string& link);
+
 }  // namespace vantle

@@ -215,6 +215,12 @@ void TfrmControl::InitPaths() {
                                           [](const std::string& link) { return OriginOf(link); });
 }
 
+void TfrmControl::FeedShownMoved(const std::string& link) {
+  // The link box names the feed shown by its new link, as after a load that followed the move.
+  if (edLink->text() == Q(FCurrentLink)) edLink->setText(Q(link));
+  FCurrentLink = link;
+}
+
 IFeedState* TfrmControl::FeedState() const {
   return FFeedState.get();
 }

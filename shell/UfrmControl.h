@@ -49,6 +49,8 @@ class TfrmControl : public QWidget {
 
   // The link of the feed shown (the last loaded successfully); empty when none is.
   const std::string& CurrentLink() const { return FCurrentLink; }
+  // The feed shown moved for good to `link` while shown, and is read under it from now on.
+  void FeedShownMoved(const std::string& link);
   // The title in the feed-list row last clicked.
   const std::string& CurrentTitle() const { return FCurrentTitle; }
   // The feed-list row painted as selected; -1 when none is.

@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "BackgroundCheck.h"
@@ -14,6 +15,7 @@
 #include "CheckSchedule.h"
 #include "DesktopNotifier.h"
 #include "FeedListRows.h"
+#include "FeedMoves.h"
 #include "GridControl.h"
 #include "SubscriptionTransfer.h"
 #include "UfrmControl.h"
@@ -90,6 +92,7 @@ void TWindowCheck::Finished() {
 void TWindowCheck::ApplyMoves() {
   const bool listBusy = FWindow.ListIsUnloaded() || QApplication::activeModalWidget() != nullptr;
   bool currentChanged = false;
+  std::string shownMovedTo;
   TSubscriptions& subscriptions = FWindow.Subscriptions();
   for (const TCheckedFeed& feed : FCheck->Results()) {
     if (feed.Result != TFetchResult::Moved || feed.MovedTo.empty() || feed.MovedTo == feed.Link)
@@ -99,10 +102,18 @@ void TWindowCheck::ApplyMoves() {
       if (current && listBusy) continue;
       const TStoreOutcome outcome =
           subscriptions.ChangeFeedLink(group, feed.Link, feed.MovedTo, &FState);
-      currentChanged = currentChanged || (current && outcome == TStoreOutcome::Done);
+      if (!current || outcome != TStoreOutcome::Done) continue;
+      currentChanged = true;
+      if (feed.Link == FWindow.CurrentLink()) shownMovedTo = feed.MovedTo;
     }
   }
   if (!currentChanged) return;
+  // The feed shown is followed to its new link, as after a load, so a click on it reads nothing.
+  if (!shownMovedTo.empty()) {
+    FWindow.FeedShownMoved(shownMovedTo);
+    ShowGroupAgainAt(FWindow, shownMovedTo);
+    return;
+  }
   const int row = FWindow.SelectedRow();
   FWindow.LoadGroup();
   FWindow.SetRowHeights();

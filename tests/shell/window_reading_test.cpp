@@ -11,9 +11,12 @@
 #include <chrono>
 #include <thread>
 
+#include "CheckIndicator.h"
+#include "FeedListRows.h"
 #include "SimpleRSS.h"
 #include "UFeedViews.h"
 #include "WebBrowser.h"
+#include "WindowCheck.h"
 #include "support/LoopbackServer.h"
 #include "window_fixture.h"
 
@@ -23,6 +26,7 @@ namespace {
 using test::Box;
 using test::TLoopbackServer;
 using test::TModalScript;
+using test::TReply;
 using test::WaitFor;
 namespace groupfile = test::groupfile;
 
@@ -121,6 +125,45 @@ TEST_F(WindowReading, AClickOnTheFeedShownLoadsNothing) {
   ClickRow(0);
   EXPECT_EQ(Page(), "<missing>");
   EXPECT_EQ(window.BasePageControl->ActivePage(), window.BrowserTab);
+}
+
+TEST_F(WindowReading, AFeedShownThatACheckFindsMovedIsShownUnderItsNewLinkAndNotReadAgain) {
+  TLoopbackServer server;
+  const std::string feed =
+      "<rss version=\"2.0\"><channel><title>T</title><link>http://x/</link>"
+      "<description>d</description></channel></rss>";
+  // Whether the group holds the new link already, so that the moved row goes.
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held);
+    const std::string tag = held ? "held" : "alone";
+    const std::string old = server.Url("/" + tag + "-old.xml");
+    const std::string moved = server.Url("/" + tag + "-new.xml");
+    server.Publish("/" + tag + "-old.xml", TReply::Content(feed, "application/rss+xml"));
+    server.Publish("/" + tag + "-new.xml", TReply::Content(feed, "application/rss+xml"));
+    // Sorted by title, the held row comes first, so that the moved row's index changes.
+    std::vector<test::TFeedRow> rows = {{"/nowhere", "A"}, {old, "B Old"}};
+    if (held) rows.push_back({moved, "0 New"});
+    TfrmControl& window = StartWith(rows);
+    QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+    ClickRow(FeedRow(*window.FeedGrid, old, "B Old"));
+    ASSERT_EQ(window.CurrentLink(), old);
+    ASSERT_TRUE(WaitForPage(loads));
+    server.Publish("/" + tag + "-old.xml", TReply::Redirect(moved, 301));
+
+    window.WindowCheck().CheckAllFeeds(true);
+    ASSERT_TRUE(WaitFor(
+        [&] { return window.WindowCheck().Indicator().toolTip().startsWith("Last check ended"); },
+        30000));
+    EXPECT_EQ(window.CurrentLink(), moved);
+    EXPECT_EQ(window.edLink->text().toStdString(), moved);
+    EXPECT_EQ(window.FeedGrid->RowCount(), 2);
+    ASSERT_EQ(window.SelectedRow(), FeedRow(*window.FeedGrid, moved, held ? "0 New" : "B Old"));
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(PagePath())));
+    ClickRow(window.SelectedRow());
+    EXPECT_EQ(Page(), "<missing>") << "the feed shown is not read again";
+    Close();
+    Window.reset();
+  }
 }
 
 TEST_F(WindowReading, AFailedLoadShowsTheErrorPageAndKeepsTheFeedShown) {
