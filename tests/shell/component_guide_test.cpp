@@ -34,7 +34,8 @@ TEST(UserGuide, TellsWhereTheDataLivesAndHowToAddAFeed) {
   }
   for (const char* phrase :
        {"Adding a group", "Adding a feed", "Switching styles", "Back and Forward", "Dropping links",
-        "Where your data lives", "~/.local/share/vantle/Data/", "Settings.ruv"}) {
+        "Where your data lives", "~/.local/share/vantle/Data/", "Settings.ruv",
+        "Checking all feeds", "Ctrl+R", "check_interval_minutes"}) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(phrase))) << phrase;
   }
 }
