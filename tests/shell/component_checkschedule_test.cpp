@@ -45,17 +45,16 @@ TEST(CheckSchedule, ChecksOnceAfterStartThenEveryInterval) {
   using M = TMove;
   // clang-format off
   const std::vector<std::tuple<std::string, minutes, std::vector<TMove>>> cases = {
-      {"first check at once, the next after each interval", 30min,
-       {{M::Start, 0min, 1}, {M::Wait, 29min, 1}, {M::Wait, 1min, 2}, {M::Wait, 30min, 3}}},
-      {"nothing before the start", 30min, {{M::Wait, 600min, 0}, {M::Start, 0min, 1}}},
-      {"an interval of 0 never checks", 0min, {{M::Start, 0min, 0}, {M::Wait, 600min, 0}}},
+      {"nothing before the start, then at once and after each interval", 30min,
+       {{M::Wait, 600min, 0}, {M::Start, 0min, 1}, {M::Wait, 29min, 1}, {M::Wait, 1min, 2},
+        {M::Wait, 30min, 3}}},
       {"turned off, no more checks", 30min,
        {{M::Start, 0min, 1}, {M::Interval, 0min, 1}, {M::Wait, 600min, 1}}},
       {"a new interval counts from when it is set", 30min,
        {{M::Start, 0min, 1}, {M::Wait, 20min, 1}, {M::Interval, 5min, 1}, {M::Wait, 4min, 1},
         {M::Wait, 1min, 2}, {M::Wait, 5min, 3}}},
-      {"turned on after a start while off", 0min,
-       {{M::Start, 0min, 0}, {M::Interval, 15min, 0}, {M::Wait, 15min, 1}}},
+      {"an interval of 0 never checks, until one is set", 0min,
+       {{M::Start, 0min, 0}, {M::Wait, 600min, 0}, {M::Interval, 15min, 0}, {M::Wait, 15min, 1}}},
   };
   // clang-format on
   for (const auto& [name, interval, moves] : cases) {

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 
-#include <memory>
 #include <vector>
 
 #include "DesktopNotifier.h"
@@ -30,58 +29,34 @@ class TFakeNotifications : public QObject {
 
 namespace {
 
-// A session bus of the test's own, gone with the fixture.
-class DesktopNotifierTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    FDaemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
-    ASSERT_TRUE(FDaemon.waitForReadyRead(5000));
-    const QString address = QString::fromUtf8(FDaemon.readLine()).trimmed();
-    for (const char* name : {"notifier", "service"})
-      FBuses.push_back(
-          std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, name)));
-    ASSERT_TRUE(FBuses[0]->isConnected());
-  }
-  void TearDown() override {
-    FBuses.clear();
-    for (const char* name : {"notifier", "service"}) QDBusConnection::disconnectFromBus(name);
-    FDaemon.kill();
-    FDaemon.waitForFinished();
-  }
-  void RunService() {
-    ASSERT_TRUE(FBuses[1]->registerObject("/org/freedesktop/Notifications", &FService,
-                                          QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(FBuses[1]->registerService("org.freedesktop.Notifications"));
-  }
-
-  QProcess FDaemon;
-  std::vector<std::unique_ptr<QDBusConnection>> FBuses;
-  TFakeNotifications FService;
-};
-
-TEST_F(DesktopNotifierTest, SendsOneNotificationOnlyWhileTheWindowIsInactiveAndSomethingIsNew) {
-  RunService();
-  TDesktopNotifier notifier(*FBuses[0]);
+TEST(DesktopNotifier, TellsARunningServiceOnlyWhileTheWindowIsInactiveAndSomethingIsNew) {
+  QProcess daemon;  // a session bus of the test's own
+  daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+  ASSERT_TRUE(daemon.waitForReadyRead(5000));
+  const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+  QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "service");
+  TDesktopNotifier notifier(QDBusConnection::connectToBus(address, "notifier"));
   QSignalSpy answered(&notifier, &TDesktopNotifier::Answered);
+  EXPECT_TRUE(notifier.TellOfCheck({{"Alpha", 1}}, false));
+  ASSERT_TRUE(answered.wait(5000));
+  EXPECT_FALSE(answered.takeFirst().at(0).toBool()) << "no service runs yet, and none is started";
+
+  TFakeNotifications service;
+  ASSERT_TRUE(serviceBus.registerObject("/org/freedesktop/Notifications", &service,
+                                        QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(serviceBus.registerService("org.freedesktop.Notifications"));
   EXPECT_FALSE(notifier.TellOfCheck({{"Alpha", 2}}, true));
   EXPECT_FALSE(notifier.TellOfCheck({{"Alpha", 0}}, false));
   EXPECT_TRUE(notifier.TellOfCheck(
       {{"Alpha", 2}, {"Quiet", 0}, {"Beta", 1}, {"Gamma", 1}, {"Delta", 1}, {"Eps", 1}}, false));
   ASSERT_TRUE(answered.wait(5000));
   EXPECT_TRUE(answered.at(0).at(0).toBool());
-  EXPECT_EQ(FService.Received, (std::vector<std::pair<QString, QString>>{
-                                   {"6 new items in 5 feeds", "Alpha, Beta, Gamma and 2 more"}}));
+  EXPECT_EQ(service.Received, (std::vector<std::pair<QString, QString>>{
+                                  {"6 new items in 5 feeds", "Alpha, Beta, Gamma and 2 more"}}));
   EXPECT_EQ(NewsSummary({{"A", 1}}), "1 new item in 1 feed");
   EXPECT_EQ(NewsSummary({{"A", 4}}), "4 new items in 1 feed");
-}
-
-TEST_F(DesktopNotifierTest, ShowsNothingWithoutANotificationService) {
-  TDesktopNotifier notifier(*FBuses[0]);
-  QSignalSpy answered(&notifier, &TDesktopNotifier::Answered);
-  EXPECT_TRUE(notifier.TellOfCheck({{"Alpha", 1}}, false));
-  ASSERT_TRUE(answered.wait(5000));
-  EXPECT_FALSE(answered.at(0).at(0).toBool());
-  EXPECT_TRUE(FService.Received.empty());
+  daemon.kill();
+  daemon.waitForFinished();
 }
 
 }  // namespace

@@ -223,13 +223,8 @@ TEST_F(WindowKeyboard, AShortenedTitleShowsWhollyAsATooltip) {
 
 TEST_F(WindowKeyboard, CtrlRChecksEveryFeedOnceAtATime) {
   test::TLoopbackServer server;
-  test::TReply held = test::TReply::Content(
-      "<rss version=\"2.0\"><channel><title>t</title><link>http://x/</link>"
-      "<description>d</description></channel></rss>",
-      "application/rss+xml");
   auto gate = std::make_shared<test::TGate>();
-  held.Gate = gate;
-  server.Answer("/held", held);
+  server.Answer("/held", {.Status = 500, .Gate = gate});
   TfrmControl& window = StartWith({{server.Url("/held"), "Held"}});
   PressKey(Qt::Key_R, Qt::ControlModifier);
   ASSERT_TRUE(WaitFor([&] { return server.Holding() == 1; }, 30000));
