@@ -45,9 +45,9 @@ TEST(CheckSchedule, ChecksOnceAfterStartThenEveryInterval) {
   using M = TMove;
   // clang-format off
   const std::vector<std::tuple<std::string, minutes, std::vector<TMove>>> cases = {
-      {"nothing before the start, then at once and after each interval", 30min,
-       {{M::Wait, 600min, 0}, {M::Start, 0min, 1}, {M::Wait, 29min, 1}, {M::Wait, 1min, 2},
-        {M::Wait, 30min, 3}}},
+      {"nothing before the start, even with an interval set, then at once and after each one",
+       30min, {{M::Interval, 30min, 0}, {M::Wait, 600min, 0}, {M::Start, 0min, 1},
+        {M::Wait, 29min, 1}, {M::Wait, 1min, 2}, {M::Wait, 30min, 3}}},
       {"turned off, no more checks", 30min,
        {{M::Start, 0min, 1}, {M::Interval, 0min, 1}, {M::Wait, 600min, 1}}},
       {"a new interval counts from when it is set", 30min,
