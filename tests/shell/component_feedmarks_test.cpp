@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FeedNotes.h"
@@ -35,16 +36,9 @@ TFeedFacts HostWaits(TUnixTime until, int newItems = 0) {
   return {{}, THostDeferral{"http://example.org:80", until, "HTTP status 429"}, newItems, false};
 }
 
-struct TNotesCase {
-  std::string name;
-  TFeedFacts facts;
-  TFeedMark mark;
-  QStringList notes;
-};
-
 TEST(FeedNotes, SayWhatIsNewAndWhatWentWrongInTheTooltipsWords) {
   // clang-format off
-  const std::vector<TNotesCase> cases = {
+  const std::vector<std::tuple<std::string, TFeedFacts, TFeedMark, QStringList>> cases = {
       {"never fetched", {}, TFeedMark::None, {}},
       {"failing, new items kept", Standing(TFeedStanding::Failing, "host not found (DNS)", {}, 3),
        TFeedMark::Warning,
@@ -61,10 +55,10 @@ TEST(FeedNotes, SayWhatIsNewAndWhatWentWrongInTheTooltipsWords) {
       {"fresh within max-age", NotBefore(Now + 120, "max-age"), TFeedMark::None, {}},
   };
   // clang-format on
-  for (const TNotesCase& test : cases) {
-    SCOPED_TRACE(test.name);
-    EXPECT_EQ(FeedMark(test.facts, Now), test.mark);
-    EXPECT_EQ(FeedNotes(test.facts, Now, QTimeZone::utc()), test.notes);
+  for (const auto& [name, facts, mark, notes] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FeedMark(facts, Now), mark);
+    EXPECT_EQ(FeedNotes(facts, Now, QTimeZone::utc()), notes);
   }
 }
 
