@@ -21,11 +21,6 @@ std::string Rss(const std::string& items) {
          items + "</channel></rss>";
 }
 
-std::string Atom(const std::string& entries) {
-  return R"(<feed version="0.3" xmlns="http://purl.org/atom/ns#"><title>T</title>)" + entries +
-         "</feed>";
-}
-
 // An item titled "A" holding `inner`.
 std::string Item(const std::string& inner) {
   return "<item><title>A</title>" + inner + "</item>";
@@ -47,8 +42,9 @@ TEST(ItemIdentity, NamesEachItemByGuidThenLinkThenDigest) {
       {"a guid that is no permalink still names the item",
        Rss(Item(R"(<guid isPermaLink="false"> g-2 </guid>)")), {"guid:g-2"}},
       {"an Atom entry is named by its id",
-       Atom("<entry><title>A</title><link rel=\"alternate\" href=\"" + a + "\"/>"
-            "<id>tag:example.org,2004:1</id><content>x</content></entry>"),
+       R"(<feed version="0.3" xmlns="http://purl.org/atom/ns#"><title>T</title><entry>)"
+       "<title>A</title><link rel=\"alternate\" href=\"" + a + "\"/>"
+       "<id>tag:example.org,2004:1</id><content>x</content></entry></feed>",
        {"guid:tag:example.org,2004:1"}},
       {"without a guid the link names the item", Rss(Item("<link> " + a + " </link>")),
        {"link:" + a}},

@@ -13,9 +13,7 @@
 namespace vantle {
 namespace {
 
-using namespace std::chrono_literals;
-using std::chrono::milliseconds;
-using std::chrono::minutes;
+using namespace std::chrono;
 
 // A timer on a clock the test moves; it fires when the clock passes the time armed.
 class TTestTimer : public ICheckTimer {
