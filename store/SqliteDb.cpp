@@ -9,7 +9,9 @@ bool TSqliteError::IsDamage() const {
   return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
-bool TSqliteError::IsBusy() const { return (FCode & 0xff) == SQLITE_BUSY; }
+bool TSqliteError::IsBusy() const {
+  return (FCode & 0xff) == SQLITE_BUSY;
+}
 
 TSqliteDb::TSqliteDb(const std::string& path) {
   // The caller serializes its calls, so SQLite's own mutex would only cost.

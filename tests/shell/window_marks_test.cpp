@@ -160,10 +160,11 @@ TEST_F(WindowMarks, MarkNewAndTroubledFeedsUntilTheyAreRead) {
   }
   // The indicator sits in the tool row, over no other control; the margin's cells stay empty.
   const QWidget& indicator = window.WindowCheck().Indicator();
-  for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+  for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
     EXPECT_TRUE(control == &indicator || !control->isVisible() || qobject_cast<QFrame*>(control) ||
                 !control->geometry().intersects(indicator.geometry()))
         << control->metaObject()->className();
+  }
   Close();
   TGridControl written;
   written.LoadFromBytes(ReadData("News.dat"));
