@@ -58,19 +58,20 @@ bool TWindowCheck::Checking() const {
 }
 
 void TWindowCheck::CheckAllFeeds(bool byUser) {
-  if (FCheck->Running()) return;
   // A snapshot: the groups may change while the check runs.
-  FTitles.clear();
+  std::map<std::string, std::string> titles;
   std::vector<std::string> links;
   for (const TGroup& group :
        GroupsForNews(FWindow.Subscriptions(), FWindow.CurrentGroup(), FeedsOf(*FWindow.FeedGrid))) {
     for (const TFeed& feed : group.Feeds) {
-      if (!feed.Link.empty() && FTitles.emplace(feed.Link, feed.Title).second)
+      if (!feed.Link.empty() && titles.emplace(feed.Link, feed.Title).second)
         links.push_back(feed.Link);
     }
   }
+  // The check running keeps its own snapshot and who asked for it.
+  if (!FCheck->Start(std::move(links))) return;
+  FTitles = std::move(titles);
   FByUser = byUser;
-  FCheck->Start(std::move(links));
   FIndicator->ShowProgress(0, static_cast<int>(FTitles.size()));
 }
 
