@@ -20,7 +20,7 @@ void ShowGroupAgainAt(TfrmControl& window, const std::string& link) {
   window.LoadGroup();
   window.SetRowHeights();
   TGridControl& grid = *window.FeedGrid;
-  for (int row = 0; row < grid.RowCount(); ++row) {
+  for (int row = 0; !link.empty() && row < grid.RowCount(); ++row) {
     if (grid.Cells(0, row) == link) {
       grid.FocusCell(2, row);
       window.FeedGridSelectRow(row);

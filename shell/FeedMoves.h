@@ -16,7 +16,8 @@ std::string FollowFeedMove(TfrmControl& window, const std::string& link,
                            const std::string& movedTo);
 
 // Shows the window's current group again from its file, which changed under the list, with
-// the cursor and the selection on the first row of `link` when the list holds it.
+// the cursor and the selection on the first row of `link` when the list holds it (and `link`
+// is not blank).
 void ShowGroupAgainAt(TfrmControl& window, const std::string& link);
 
 }  // namespace vantle

@@ -115,10 +115,14 @@ void TWindowCheck::ApplyMoves() {
     ShowGroupAgainAt(FWindow, shownMovedTo);
     return;
   }
+  // The selection stays on its feed, whose row moves up when a moved row above it goes.
   const int row = FWindow.SelectedRow();
-  FWindow.LoadGroup();
-  FWindow.SetRowHeights();
-  if (row >= 0 && row < FWindow.FeedGrid->RowCount()) FWindow.FeedGridSelectRow(row);
+  std::string selected =
+      row >= 0 && row < FWindow.FeedGrid->RowCount() ? FWindow.FeedGrid->Cells(0, row) : "";
+  for (const TCheckedFeed& feed : FCheck->Results()) {
+    if (feed.Result == TFetchResult::Moved && feed.Link == selected) selected = feed.MovedTo;
+  }
+  ShowGroupAgainAt(FWindow, selected);
 }
 
 void TWindowCheck::TellOfNews() {

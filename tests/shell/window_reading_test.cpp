@@ -166,6 +166,32 @@ TEST_F(WindowReading, AFeedShownThatACheckFindsMovedIsShownUnderItsNewLinkAndNot
   }
 }
 
+TEST_F(WindowReading, TheSelectionStaysOnItsFeedWhenACheckRemovesAMovedRowAboveIt) {
+  TLoopbackServer server;
+  const TReply feed = TReply::Content(
+      "<rss version=\"2.0\"><channel><title>T</title><link>http://x/</link>"
+      "<description>d</description></channel></rss>",
+      "application/rss+xml");
+  for (const char* path : {"/new.xml", "/old.xml", "/c.xml", "/d.xml"}) server.Publish(path, feed);
+  const std::string c = server.Url("/c.xml");
+  // Sorted by title: the row of "B Old" goes once it moves to the link "A New" holds.
+  TfrmControl& window = StartWith({{server.Url("/new.xml"), "A New"},
+                                   {server.Url("/old.xml"), "B Old"},
+                                   {c, "C"},
+                                   {server.Url("/d.xml"), "D"}});
+  QSignalSpy loads(window.WebBrowser->View(), &QWebEngineView::loadFinished);
+  ClickRow(FeedRow(*window.FeedGrid, c, "C"));
+  ASSERT_TRUE(WaitForPage(loads));
+  server.Publish("/old.xml", TReply::Redirect(server.Url("/new.xml"), 301));
+
+  window.WindowCheck().CheckAllFeeds(true);
+  ASSERT_TRUE(WaitFor(
+      [&] { return window.WindowCheck().Indicator().toolTip().startsWith("Last check ended"); },
+      30000));
+  ASSERT_EQ(window.FeedGrid->RowCount(), 3);
+  EXPECT_EQ(window.SelectedRow(), FeedRow(*window.FeedGrid, c, "C"));
+}
+
 TEST_F(WindowReading, AFailedLoadShowsTheErrorPageAndKeepsTheFeedShown) {
   const std::string good = WriteFeed("alpha.xml", "Alpha Daily");
   TfrmControl& window = StartWith({{good, "Alpha"}, {MissingFeed(), "Broken"}});
