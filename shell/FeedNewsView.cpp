@@ -11,16 +11,15 @@
 
 namespace vantle {
 
-TFeedNewsView::TFeedNewsView(TFeedStateDb& state, TFeedListMarks& marks, QComboBox& groups,
-                             TOriginOf originOf)
-    : FState(state), FMarks(marks), FGroups(groups), FOriginOf(std::move(originOf)) {}
+TFeedNewsView::TFeedNewsView(TFeedStateDb& state, TFeedListMarks& marks, QComboBox& groups)
+    : FState(state), FMarks(marks), FGroups(groups) {}
 
 void TFeedNewsView::Refresh(const TSubscriptions& subscriptions, const std::string& current,
                             const std::vector<TFeed>& currentFeeds) {
   const std::map<std::string, int> unread = FState.UnreadCounts();
   std::vector<std::string> links;
   for (const TFeed& feed : currentFeeds) links.push_back(feed.Link);
-  FMarks.SetFacts(FeedFactsOf(FState, unread, links, FOriginOf));
+  FMarks.SetFacts(FeedFactsOf(FState, unread, links));
   MarkGroupsWithNews(FGroups,
                      GroupsWithNews(GroupsForNews(subscriptions, current, currentFeeds), unread));
 }

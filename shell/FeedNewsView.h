@@ -19,7 +19,7 @@ class TSimpleRSS;
 class TFeedNewsView {
  public:
   // Everything given outlives this object.
-  TFeedNewsView(TFeedStateDb& state, TFeedListMarks& marks, QComboBox& groups, TOriginOf originOf);
+  TFeedNewsView(TFeedStateDb& state, TFeedListMarks& marks, QComboBox& groups);
 
   // Reads the state again for the list's feeds and for every group, the group `current`
   // holding `currentFeeds`.
@@ -33,7 +33,6 @@ class TFeedNewsView {
   TFeedStateDb& FState;
   TFeedListMarks& FMarks;
   QComboBox& FGroups;
-  TOriginOf FOriginOf;
 };
 
 }  // namespace vantle

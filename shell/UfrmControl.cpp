@@ -211,8 +211,7 @@ void TfrmControl::InitPaths() {
   FStore = std::make_unique<TSubscriptions>(FDataDir);
   FStore->MakeDataDir();
   FFeedState = std::make_unique<TFeedStateDb>(FDataDir);
-  FNews = std::make_unique<TFeedNewsView>(*FFeedState, *FFeedMarks, *GroupBox,
-                                          [](const std::string& link) { return OriginOf(link); });
+  FNews = std::make_unique<TFeedNewsView>(*FFeedState, *FFeedMarks, *GroupBox);
 }
 
 void TfrmControl::FeedShownMoved(const std::string& link) {

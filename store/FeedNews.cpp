@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Exception.h"
+#include "feedlib/FetchRules.h"
 #include "store/Subscriptions.h"
 
 namespace vantle {
@@ -18,14 +19,13 @@ int UnreadOf(const std::map<std::string, int>& unread, const std::string& link) 
 
 std::map<std::string, TFeedFacts> FeedFactsOf(IFeedState& state,
                                               const std::map<std::string, int>& unread,
-                                              const std::vector<std::string>& links,
-                                              const TOriginOf& originOf) {
+                                              const std::vector<std::string>& links) {
   std::map<std::string, TFeedFacts> facts;
   for (const std::string& link : links) {
     if (facts.count(link) > 0) continue;
     TFeedFacts feed;
     feed.Record = state.Find(link);
-    if (std::string origin = originOf(link); !origin.empty())
+    if (std::string origin = OriginOf(link); !origin.empty())
       feed.Deferral = state.Deferral(origin);
     feed.NewItems = UnreadOf(unread, link);
     if (feed.Record || feed.Deferral || feed.NewItems > 0) facts.emplace(link, std::move(feed));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -23,15 +22,11 @@ struct TFeedFacts {
   bool Shown = false;  // it is the feed shown, which a click does not load again
 };
 
-// The scheme, host and port a link's host deferral is kept under.
-using TOriginOf = std::function<std::string(const std::string& link)>;
-
 // The facts of each of `links` that has any: its record in `state`, its host's deferral and
 // its count in `unread` (unread items by link).
 std::map<std::string, TFeedFacts> FeedFactsOf(IFeedState& state,
                                               const std::map<std::string, int>& unread,
-                                              const std::vector<std::string>& links,
-                                              const TOriginOf& originOf);
+                                              const std::vector<std::string>& links);
 
 // Every group of `subscriptions` with its feeds, the group `current` as `currentFeeds` (the
 // window's list, which may be ahead of its file). A file that cannot be read counts as empty.
