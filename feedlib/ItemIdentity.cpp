@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "AsciiText.h"
 #include "SimpleRSSException.h"
 
 namespace vantle {
@@ -16,13 +17,6 @@ namespace {
 constexpr std::string_view GuidKind = "guid:";
 constexpr std::string_view LinkKind = "link:";
 constexpr std::string_view DigestKind = "sha256:";
-constexpr std::string_view Blanks = " \t\r\n";
-
-std::string_view Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(Blanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
 
 // Each field goes in with its length first, so moving text from one field to the next
 // changes the digest.
@@ -65,9 +59,9 @@ std::string ContentDigest(const TRSSItem& item) {
 }  // namespace
 
 std::string ItemIdentity(const TRSSItem& item) {
-  if (std::string_view guid = Trimmed(item.GUID.GUID); !guid.empty())
+  if (std::string_view guid = TrimAsciiSpace(item.GUID.GUID); !guid.empty())
     return std::string(GuidKind) + std::string(guid);
-  if (std::string_view link = Trimmed(item.Link); !link.empty())
+  if (std::string_view link = TrimAsciiSpace(item.Link); !link.empty())
     return std::string(LinkKind) + std::string(link);
   return std::string(DigestKind) + ContentDigest(item);
 }
